@@ -1,0 +1,58 @@
+#include "control/frame_loop.h"
+
+#include <exception>
+#include <string>
+
+#include "control/controller.h"
+#include "control/shell_link.h"
+#include "infra/checked.h"
+#include "infra/event_log.h"
+#include "simulation/game.h"
+
+namespace orbitfall {
+
+bool TFrameLoop::DoTimer(TController& controller, TFrameView* view) {
+    if (inFrame_) return false;
+    inFrame_ = true;
+    try {
+        RunFrame(controller, view);
+    } catch (const std::exception& e) {
+        // inFrame_ stays set: the game stands still after any error.
+        stopped_ = true;
+        if (view) view->StopTimer();
+        try {
+            Log("Except", 5, e.what());
+        } catch (const std::exception&) {
+            // A log that cannot be written must not hide the error itself.
+        }
+        controller.Shell().ShowError(e.what());
+        return false;
+    }
+    inFrame_ = false;
+    return true;
+}
+
+void TFrameLoop::RunFrame(TController& controller, TFrameView* view) {
+    TGame& game = controller.RequireGame();
+    if (view) view->ScrollCamera();
+    LogContext = "Timer";
+    Log("Status", 4, "Beginning Frame " + std::to_string(game.Frame));
+    TShellLink& shell = controller.Shell();
+    const std::uint32_t t0 = shell.TickCount();
+    LogContext = "ExecuteCommands";
+    controller.ExecuteCommands();
+    LogContext = "game.move";
+    game.Move();
+    LogContext = "game.dead";
+    game.Dead();
+    const std::uint32_t t1 = shell.TickCount();
+    if (view) {
+        LogContext = "Render";
+        view->Render();
+        view->ShowTimings(t1 - t0, shell.TickCount() - t1);
+    }
+    LogContext = "Timer finished";
+    game.Frame = CheckedAdd<std::int32_t>(game.Frame, 1);
+}
+
+}  // namespace orbitfall

@@ -1,0 +1,35 @@
+#pragma once
+// What a controller needs from the program around it. The controllers never
+// include a window header: the game implements this with its windows and the
+// FLTK loop, the headless runner with a console loop.
+#include <cstdint>
+#include <string>
+
+namespace orbitfall {
+
+class TGame;
+
+class TShellLink {
+public:
+    virtual ~TShellLink() = default;
+
+    // The game window for a freshly created game: places the start units
+    // (StartUnits) and starts the frame timer.
+    virtual void CreateGameWindow(TGame& game) = 0;
+    virtual void SetFrameInterval(int milliseconds) = 0;
+
+    // The lobby: its message list and its Start button.
+    virtual void CreateLobby(bool startEnabled) = 0;
+    virtual void ShowLobby(bool visible) = 0;
+    virtual void AddLobbyMessage(const std::string& text) = 0;
+
+    // One turn of the event loop: whatever events are pending are dispatched.
+    virtual void ProcessMessages() = 0;
+    virtual void Sleep(int milliseconds) = 0;
+    virtual std::uint32_t TickCount() = 0;
+
+    // An error that stopped the game, shown to the user.
+    virtual void ShowError(const std::string& message) = 0;
+};
+
+}  // namespace orbitfall

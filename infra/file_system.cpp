@@ -1,0 +1,224 @@
+#include "infra/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <optional>
+
+#include "infra/errors.h"
+#include "infra/text_format.h"
+
+namespace orbitfall {
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closing can report a late write error; the caller must see it.
+    int Close() {
+        int result = close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Entries of folder that equal name ignoring letter case, sorted so that the
+// choice between several such entries does not depend on readdir order.
+std::vector<std::string> CaseVariants(const std::string& folder, const std::string& name) {
+    std::vector<std::string> found;
+    DirHandle dir(opendir(folder.empty() ? "." : folder.c_str()));
+    if (!dir) return found;
+    while (dirent* entry = readdir(dir.get())) {
+        if (SameTextIgnoringCase(entry->d_name, name)) found.emplace_back(entry->d_name);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+bool WildcardMatch(const std::string& text, const std::string& pattern) {
+    std::size_t t = 0, p = 0;
+    std::size_t starP = std::string::npos, starT = 0;
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(text[t]))) {
+            ++t;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starT = t;
+        } else if (starP != std::string::npos) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace
+
+std::string ToNativeSeparators(const std::string& path) {
+    std::string native = path;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    return native;
+}
+
+std::string FindExistingCase(const std::string& path) {
+    std::string native = ToNativeSeparators(path);
+    struct stat st {};
+    // The common case: the name is spelled as on disk.
+    if (native.empty() || stat(native.c_str(), &st) == 0) return native;
+
+    // The longest prefix that exists as spelled, as a folder, is searched from
+    // the end: the folders a name is built on (DataDir, UserDir) nearly always exist.
+    std::size_t pos = native.front() == '/' ? 1 : 0;
+    for (std::size_t slash = native.rfind('/'); slash != std::string::npos && slash > 0;
+         slash = native.rfind('/', slash - 1)) {
+        if (stat(native.substr(0, slash).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            pos = slash + 1;
+            break;
+        }
+    }
+    std::string result = native.substr(0, pos);
+    bool missing = false;
+    bool knownMissing = true;  // the first component after the prefix does not exist as spelled
+    while (pos <= native.size()) {
+        std::size_t slash = native.find('/', pos);
+        bool last = slash == std::string::npos;
+        std::string component = native.substr(pos, last ? std::string::npos : slash - pos);
+        pos = last ? native.size() + 1 : slash + 1;
+
+        if (missing || component.empty() || component == "." || component == "..") {
+            result += component;
+        } else if (!knownMissing && stat((result + component).c_str(), &st) == 0 &&
+                   (last || S_ISDIR(st.st_mode))) {
+            result += component;
+        } else {
+            knownMissing = false;
+            std::vector<std::string> variants = CaseVariants(result, component);
+            std::string chosen;
+            for (const std::string& v : variants) {
+                // A folder on the way must be a folder; prefer one that is.
+                if (last || IsDirectory(result + v)) {
+                    chosen = v;
+                    break;
+                }
+            }
+            if (chosen.empty() && !variants.empty()) chosen = variants.front();
+            if (chosen.empty()) {
+                missing = true;
+                chosen = component;
+            }
+            result += chosen;
+        }
+        if (!last) result += '/';
+    }
+    return result;
+}
+
+std::optional<std::string> ExistingFile(const std::string& path) {
+    std::string found = FindExistingCase(path);
+    struct stat st {};
+    if (stat(found.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return found;
+    return std::nullopt;
+}
+
+bool FileExists(const std::string& path) { return ExistingFile(path).has_value(); }
+
+bool DirectoryExists(const std::string& path) { return IsDirectory(FindExistingCase(path)); }
+
+bool CreateDir(const std::string& path) { return mkdir(FindExistingCase(path).c_str(), 0777) == 0; }
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string native = FindExistingCase(path);
+    Fd fd(open(native.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0) throw EFOpenError(native);
+    if (fstat(fd.get(), &st) != 0) throw EFOpenError(native);
+    if (S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        throw EFOpenError(native);
+    }
+    std::string contents;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFOpenError(native);
+        }
+        if (n == 0) break;
+        contents.append(buffer, static_cast<std::size_t>(n));
+    }
+    return contents;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& contents) {
+    std::string native = FindExistingCase(path);
+    Fd fd(open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (fd.get() < 0) throw EFCreateError(native);
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        ssize_t n = write(fd.get(), contents.data() + done, contents.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFCreateError(native);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (fd.Close() != 0) throw EFCreateError(native);
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, const std::string& pattern) {
+    std::vector<std::string> names;
+    std::string native = FindExistingCase(folder);
+    if (!native.empty() && native.back() != '/') native += '/';
+    DirHandle dir(opendir(native.empty() ? "." : native.c_str()));
+    if (!dir) return names;
+    while (dirent* entry = readdir(dir.get())) {
+        std::string name = entry->d_name;
+        if (!WildcardMatch(name, pattern)) continue;
+        struct stat st {};
+        if (stat((native + name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string ExecutableDir() {
+    std::string buffer(4096, '\0');
+    ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size())
+        throw Exception("Cannot determine the program folder");
+    buffer.resize(static_cast<std::size_t>(n));
+    return buffer.substr(0, buffer.rfind('/') + 1);
+}
+
+}  // namespace orbitfall

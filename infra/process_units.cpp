@@ -1,0 +1,33 @@
+#include "infra/process_units.h"
+
+#include "infra/data_dirs.h"
+#include "infra/event_log.h"
+#include "infra/language.h"
+#include "infra/settings.h"
+
+namespace orbitfall {
+
+TInfraUnits::TInfraUnits(const std::string& exeDir, const std::string& firstArgument,
+                         const std::string& userDir) {
+    LocateDataDirs(exeDir);
+    try {
+        if (!userDir.empty()) SetDataDirs(DataDir(), userDir);
+        LoadLanguage("DE");
+        OpenEventLog();
+        InitSettings(firstArgument);
+    } catch (...) {
+        CloseEventLog();
+        ClearLanguage();
+        ClearDataDirs();
+        throw;
+    }
+}
+
+TInfraUnits::~TInfraUnits() {
+    FreeSettings();
+    CloseEventLog();
+    ClearLanguage();
+    ClearDataDirs();
+}
+
+}  // namespace orbitfall

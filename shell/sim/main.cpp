@@ -1,0 +1,31 @@
+// orbitfall-sim: the game without windows. Plays scripted games, records and
+// verifies replays; its output is a contract that tests and tools rely on.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "infra/file_system.h"
+#include "infra/process_units.h"
+#include "shell/sim/sim_commands.h"
+#include "shell/sim/sim_options.h"
+
+using namespace orbitfall;
+
+int main(int argc, char** argv) {
+    TSimOptions options;
+    try {
+        options = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const EUsageError& e) {
+        std::fprintf(stderr, "orbitfall-sim: %s\n%s", e.what(), SimUsage);
+        return 2;
+    }
+    try {
+        TInfraUnits units(ExecutableDir(), "", options.UserDir);
+        return options.Command == "run" ? RunGame(options) : VerifyReplay(options);
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+}

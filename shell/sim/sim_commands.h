@@ -1,0 +1,10 @@
+#pragma once
+#include "shell/sim/sim_options.h"
+
+namespace orbitfall {
+
+// Each returns the process exit code; errors of the game propagate as exceptions.
+int RunGame(const TSimOptions& options);
+int VerifyReplay(const TSimOptions& options);
+
+}  // namespace orbitfall

@@ -1,0 +1,70 @@
+#include "shell/sim/sim_options.h"
+
+#include <charconv>
+
+namespace orbitfall {
+
+const char* const SimUsage =
+    "usage:\n"
+    "  orbitfall-sim run --map NAME --players N [--local L] [--seed S] --frames F\n"
+    "                    [--script FILE] [--record] [--dump-at F1,F2,...] [--user-dir DIR]\n"
+    "  orbitfall-sim verify REPLAY [--user-dir DIR]\n";
+
+namespace {
+
+template <class T>
+T Number(const std::string& option, const std::string& text, long long low, long long high) {
+    long long value = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+    if (ec != std::errc() || ptr != text.data() + text.size() || value < low || value > high)
+        throw EUsageError(option + ": '" + text + "' is not a number from " + std::to_string(low) +
+                          " to " + std::to_string(high));
+    return static_cast<T>(value);
+}
+
+}  // namespace
+
+TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
+    if (args.empty()) throw EUsageError("no command given");
+    TSimOptions o;
+    o.Command = args[0];
+    if (o.Command != "run" && o.Command != "verify")
+        throw EUsageError("unknown command '" + o.Command + "'");
+
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw EUsageError(a + " needs a value");
+            return args[++i];
+        };
+        if (o.Command == "run" && a == "--map") o.Map = value();
+        else if (o.Command == "run" && a == "--players") o.Players = Number<int>(a, value(), 1, 255);
+        else if (o.Command == "run" && a == "--local") o.Local = Number<int>(a, value(), 0, 255);
+        else if (o.Command == "run" && a == "--seed") o.Seed = Number<std::uint32_t>(a, value(), 0, 4294967295LL);
+        else if (o.Command == "run" && a == "--frames") o.Frames = Number<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if (o.Command == "run" && a == "--script") o.Script = value();
+        else if (o.Command == "run" && a == "--record") o.Record = true;
+        else if (o.Command == "run" && a == "--dump-at") {
+            const std::string& list = value();
+            std::size_t start = 0;
+            while (start <= list.size()) {
+                const std::size_t comma = std::min(list.find(',', start), list.size());
+                o.DumpAt.push_back(Number<std::int32_t>(a, list.substr(start, comma - start), 0, INT32_MAX));
+                start = comma + 1;
+            }
+        } else if (a == "--user-dir") o.UserDir = value();
+        else if (o.Command == "verify" && o.Replay.empty() && !a.starts_with("--")) o.Replay = a;
+        else throw EUsageError("unexpected argument '" + a + "'");
+    }
+
+    if (o.Command == "run") {
+        if (o.Map.empty()) throw EUsageError("run needs --map");
+        if (o.Players == 0) throw EUsageError("run needs --players");
+        if (o.Frames < 0) throw EUsageError("run needs --frames");
+    } else if (o.Replay.empty()) {
+        throw EUsageError("verify needs a replay file");
+    }
+    return o;
+}
+
+}  // namespace orbitfall

@@ -1,0 +1,149 @@
+// Creation of a game from the units file and a map file, and the start units.
+#include "simulation/game.h"
+
+#include <algorithm>
+
+#include "infra/checked.h"
+#include "infra/data_dirs.h"
+#include "infra/errors.h"
+#include "infra/numeric.h"
+#include "infra/random.h"
+#include "infra/text_format.h"
+#include "infra/xml_item.h"
+#include "infra/xml_parser.h"
+#include "simulation/controlled_unit.h"
+#include "simulation/crystal_moon.h"
+#include "simulation/nebula.h"
+
+namespace orbitfall {
+
+namespace {
+
+constexpr std::uint8_t MaxPlayers = 15;
+
+struct TColor {
+    std::uint8_t R, G, B;
+};
+
+TColor PlayerColor(int index) {
+    switch (index) {
+        case 1: return {0, 255, 0};
+        case 2: return {255, 0, 0};
+        case 3: return {0, 0, 255};
+        case 4: return {255, 255, 0};
+        default: return {0, 0, 0};
+    }
+}
+
+float SingleAttribute(const TXMLItem& item, const char* name) {
+    return static_cast<float>(StrToFloat(item.Attributes().Value(name)));
+}
+
+}  // namespace
+
+TGame::TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t localIndex) {
+    Frame = 0;
+    Engine = std::make_unique<TSpriteEngine>();
+    ObjectTable.assign(1, nullptr);
+    LocalPlayerIndex = localIndex;
+    PlayerCount = playerCount;
+    CellSize = 10;
+    Players.reserve(static_cast<std::size_t>(playerCount) + 1);
+    for (int k = 0; k <= playerCount; ++k) Players.push_back(std::make_unique<TPlayer>(*this));
+
+    // One document for both files, as the loaders share it.
+    TECXMLParser document;
+    document.LoadFromFile(ResolveFileName("Units\\Units.ofu"));
+    LoadCatalogue(document.Root());
+    document.LoadFromFile(ResolveFileName("maps\\" + mapName + ".ofm"));
+    LoadMapFile(document.Root());
+    document.Clear();
+
+    // The fog-of-war texture sized from the map belongs to the renderer, which
+    // creates it from Width and Height when it sets up the game's view: the
+    // simulation holds no GL state.
+
+    CellCols = Width / 10 + 1;
+    CellRows = Height / 10 + 1;
+    if (playerCount > MaxPlayers) throw Exception("Mehr als 15 Spieler");
+    for (int k = 0; k <= playerCount; ++k) {
+        TPlayer& p = *Players[k];
+        p.SizeMaps(CellCols, CellRows, Width, Height);
+        const TColor c = PlayerColor(k);
+        p.ColorR = c.R;
+        p.ColorG = c.G;
+        p.ColorB = c.B;
+    }
+    LocalPlayer = CheckedAt(Players, localIndex).get();
+}
+
+TGame::~TGame() {
+    // Objects first: registered ones unlink from the players' grids.
+    Engine.reset();
+}
+
+void TGame::LoadCatalogue(TXMLItem& root) { UnitTypes = orbitfall::LoadUnitTypes(root); }
+
+void TGame::LoadMapFile(TXMLItem& root) {
+    TXMLItem& info = root.ItemNamed("Informations");
+    Width = StrToInt(info.ItemNamed("Width").Text());
+    Height = StrToInt(info.ItemNamed("Height").Text());
+    if (Width < 0 || Height < 0) throw ERangeError();
+
+    TXMLItem& objects = root.ItemNamed("Objects");
+    for (int i = 0; i < objects.Count(); ++i) {
+        TXMLItem& element = objects.Items(i);
+        const std::string kind = LowerAscii(element.Name());
+        if (kind == "nebula") {
+            TNebula& nebula = NewGameObject<TNebula>(*this);
+            nebula.Radius = SingleAttribute(element, "Radius");
+            nebula.X = SingleAttribute(element, "X");
+            nebula.Y = SingleAttribute(element, "Y");
+            // Red, green, blue in this order: the draws are lockstep state.
+            for (float& channel : nebula.BaseColor)
+                channel = static_cast<float>(RandomReal() * 0.7 + 0.15);
+            nebula.ColorVariation = 0.3f;
+        } else if (kind == "start") {
+            const std::int32_t player = StrToInt(element.Attributes().Value("Player"));
+            if (player < 1 || player > PlayerCount) {
+                std::string lines;
+                const TXMLAttributes& attributes = element.Attributes();
+                for (int a = 0; a < attributes.Count(); ++a) lines += attributes.Line(a) + "\r\n";
+                throw Exception("Invalid player for <start> " + lines);
+            }
+            const double x = static_cast<double>(StrToFloat(element.Attributes().Value("X")));
+            const double y = static_cast<double>(StrToFloat(element.Attributes().Value("Y")));
+            Players[player]->CameraX = x;
+            Players[player]->CameraY = y;
+        }
+    }
+}
+
+TIdentifiedObject* TGame::ObjectById(std::int32_t id) const { return CheckedAt(ObjectTable, id); }
+
+TPlayer& TGame::PlayerAt(std::int32_t index) const { return *CheckedAt(Players, index); }
+
+void StartUnits(TGame& game) {
+    TUnitTypeDescriptor* startType = CheckedAt(game.UnitTypes, 0).get();
+    const int units = CheckedMul(static_cast<int>(game.PlayerCount), 200);
+    const std::int32_t startingPlayers = std::min<std::int32_t>(4, game.PlayerCount);
+    for (int i = 0; i < units; ++i) {
+        // Draw order per unit: owner, r1, r2, r3, r4.
+        const auto owner = static_cast<std::uint8_t>(RandomInt(startingPlayers) + 1);
+        TControlledUnit& unit = NewGameObject<TControlledUnit>(game, owner, startType);
+        const std::int32_t r1 = RandomInt(60);
+        const std::int32_t r2 = RandomInt(60);
+        unit.X = static_cast<float>(r1 + r2 + ((owner - 1) % 2) * 150);
+        const std::int32_t r3 = RandomInt(60);
+        const std::int32_t r4 = RandomInt(60);
+        unit.Y = static_cast<float>(r3 + r4 + ((owner - 1) / 2) * 150);
+    }
+    TCrystalMoon& first = NewGameObject<TCrystalMoon>(game);
+    first.X = 5;
+    first.Y = 10;
+    TCrystalMoon& second = NewGameObject<TCrystalMoon>(game);
+    second.X = 10;
+    second.Y = 5;
+}
+
+}  // namespace orbitfall

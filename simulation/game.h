@@ -1,0 +1,82 @@
+#pragma once
+// The root of one running game: the sprite engine with every game object,
+// the players, the unit-type catalogue and the map size; the step, the
+// commands, the checksum and the area queries.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "simulation/player.h"
+#include "simulation/sprite.h"
+#include "simulation/unit_type.h"
+
+namespace orbitfall {
+
+class TIdentifiedObject;
+class TRegisteredObject;
+struct TCommand;
+
+// Player masks of the area queries: bit i stands for player i.
+using TPlayerMask = std::uint16_t;
+inline constexpr TPlayerMask AllPlayers = 0xFFFF;
+
+class TGame {
+public:
+    // Loads "Units\Units.ofu" and "maps\" + mapName + ".ofm" through the data
+    // folders. Draws from the shared generator (nebula colours); every machine
+    // seeds it identically before.
+    TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t localIndex);
+    ~TGame();
+    TGame(const TGame&) = delete;
+    TGame& operator=(const TGame&) = delete;
+
+    // Declared before Engine on purpose: members are destroyed in reverse
+    // order, and dying objects still unlink from the players' grids and clear
+    // their ObjectTable entries, also when construction fails half-way.
+    TUnitTypeList UnitTypes;
+    std::vector<std::unique_ptr<TPlayer>> Players;  // 0 is neutral
+    std::vector<TIdentifiedObject*> ObjectTable;   // by Id; entry 0 stays empty
+    std::unique_ptr<TSpriteEngine> Engine;
+    std::uint8_t CellSize = 10;
+    std::uint8_t LocalPlayerIndex = 0;
+    std::uint8_t PlayerCount = 0;
+    TPlayer* LocalPlayer = nullptr;
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    std::int32_t CellCols = 0;
+    std::int32_t CellRows = 0;
+    std::int32_t Frame = 0;
+
+    void ExecuteCommand(const TCommand& command);
+    void Move();
+    void Dead();
+    std::uint32_t Checksum() const;
+
+    // Object by Id, nullptr for a freed one; ERangeError for an Id never given.
+    TIdentifiedObject* ObjectById(std::int32_t id) const;
+    // Player by index; ERangeError outside 0..PlayerCount.
+    TPlayer& PlayerAt(std::int32_t index) const;
+
+    // Area queries. Start with cursor nullptr and call again with the cursor
+    // as left: true with the next object in the cursor, or false with nullptr.
+    // Order: players ascending, cells top to bottom and left to right, within
+    // a cell the most recently linked first. It decides which enemy is shot
+    // at and in which order overlapping units are pushed apart.
+    bool FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::int32_t top,
+                         std::int32_t right, std::int32_t bottom, TPlayerMask mask) const;
+    bool FindNextInCircle(TRegisteredObject*& cursor, TPlayerMask mask, double x, double y,
+                          double radius) const;
+    bool FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,
+                       double x2, double y2) const;
+
+private:
+    void LoadCatalogue(TXMLItem& root);
+    void LoadMapFile(TXMLItem& root);
+};
+
+// Places every player's initial ships and the two crystal moons; run once,
+// after the game exists and before the first frame.
+void StartUnits(TGame& game);
+
+}  // namespace orbitfall

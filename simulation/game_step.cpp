@@ -1,0 +1,81 @@
+// What one frame does to the game: commands, the move walk, the removal of
+// finished objects, and the checksum the machines compare.
+#include <cstring>
+
+#include "infra/checked.h"
+#include "infra/numeric.h"
+#include "simulation/command.h"
+#include "simulation/controlled_unit.h"
+#include "simulation/game.h"
+
+namespace orbitfall {
+
+namespace {
+constexpr std::uint32_t ChecksumSeed = 0x41424344;
+constexpr std::uint32_t ChecksumKey = 0xA3B93F7C;
+}  // namespace
+
+void TGame::ExecuteCommand(const TCommand& command) {
+    TPlayer& p = PlayerAt(command.Player);
+    switch (command.Kind) {
+        case ckSelectRect: {
+            const auto bit = CheckedRange<std::uint8_t>(command.Player, 0, 15);
+            const auto mask = static_cast<TPlayerMask>(1u << bit);
+            if ((command.Flags & cfAddToSelection) == 0) p.Selection.clear();
+            TRegisteredObject* cursor = nullptr;
+            while (FindNextInBox(cursor, mask, command.FloatAt(0), command.FloatAt(1),
+                                 command.FloatAt(2), command.FloatAt(3)))
+                p.Selection.push_back(cursor->Id);
+            break;
+        }
+        case ckSelectAll: {
+            p.Selection.clear();
+            // Child order, so every machine lists the same Ids in the same order.
+            for (int i = 0; i < Engine->ChildCount(); ++i) {
+                auto* unit = dynamic_cast<TControlledUnit*>(&Engine->GetChild(i));
+                if (unit && unit->Owner == command.Player) p.Selection.push_back(unit->Id);
+            }
+            break;
+        }
+        case ckMove: {
+            CheckedNarrow<std::uint32_t>(command.IntAt(0));
+            const double x = command.FloatAt(1);
+            const double y = command.FloatAt(2);
+            for (std::int32_t id : p.Selection) {
+                auto* unit = dynamic_cast<TControlledUnit*>(ObjectById(id));
+                if (!unit) continue;
+                unit->Ordered = true;
+                unit->TargetX = x;
+                unit->TargetY = y;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void TGame::Move() {
+    for (auto& player : Players)
+        if (player->EventTime > 0) --player->EventTime;
+    Engine->Move();
+}
+
+void TGame::Dead() { Engine->Dead(); }
+
+std::uint32_t TGame::Checksum() const {
+    std::uint32_t h = ChecksumSeed;
+    for (int i = 0; i < Engine->ChildCount(); ++i) {
+        const TSprite& s = Engine->GetChild(i);
+        HashAdd(h, &s.X, 4, ChecksumKey);
+        HashAdd(h, &s.Y, 4, ChecksumKey);
+        if (const auto* unit = dynamic_cast<const Tunit*>(&s)) {
+            const std::uint32_t owner = unit->Owner;
+            HashAdd(h, &owner, 4, ChecksumKey);
+            HashAdd(h, &unit->HitPoints, 4, ChecksumKey);
+        }
+    }
+    return h;
+}
+
+}  // namespace orbitfall

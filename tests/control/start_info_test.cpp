@@ -1,0 +1,74 @@
+#include "control/start_info.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "infra/errors.h"
+#include "tests/infra/temp_folder.h"
+
+using namespace orbitfall;
+using orbitfall::testing::TempFolder;
+
+TEST(StartInfo, LayoutAndMapNameCutTo128) {
+    TStartInfo info;
+    info.SetMapName(std::string(200, 'm'));
+    info.RandomSeed = -2;
+    info.PlayerNumber = 3;
+    info.PlayerCount = 4;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&info);
+    EXPECT_EQ(bytes[0], 128);
+    EXPECT_EQ(info.MapName(), std::string(128, 'm'));
+    EXPECT_EQ(bytes[132], 0xFE);  // little-endian seed
+    EXPECT_EQ(bytes[135], 0xFF);
+    EXPECT_EQ(bytes[136], 3);
+    EXPECT_EQ(bytes[137], 4);
+    info.SetMapName("Default");
+    EXPECT_EQ(info.MapName(), "Default");
+    EXPECT_EQ(info.MapNameChars[7], 0);  // no stale characters of the longer name
+}
+
+TEST(StartInfo, StartFileSitsBesideTheReplay) {
+    EXPECT_EQ(StartFileFor("/u/Replays/Latest.ofr"), "/u/Replays/Latest.ofs");
+    EXPECT_EQ(StartFileFor("/u/my.dir/replay"), "/u/my.dir/replay.ofs");
+}
+
+TEST(StartInfo, FileRoundTripAndEveryFaultNamesFileAndFault) {
+    TempFolder dir;
+    TStartInfo info;
+    info.SetMapName("Default");
+    info.RandomSeed = 12345;
+    info.PlayerNumber = 2;
+    info.PlayerCount = 3;
+    const std::string path = dir.Path() + "a.ofs";
+    WriteStartFile(path, info);
+    const TStartInfo back = ReadStartFile(path);
+    EXPECT_EQ(std::memcmp(&back, &info, sizeof info), 0);
+
+    auto expectFault = [&](const std::string& bytes, const std::string& fault) {
+        dir.WriteFile("bad.ofs", bytes);
+        try {
+            ReadStartFile(dir.Path() + "bad.ofs");
+            ADD_FAILURE() << "accepted: " << fault;
+        } catch (const Exception& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(dir.Path() + "bad.ofs"), std::string::npos) << message;
+            EXPECT_NE(message.find(fault), std::string::npos) << message;
+        }
+    };
+    auto with = [&](const std::function<void(TStartInfo&)>& change) {
+        TStartInfo copy = info;
+        change(copy);
+        return std::string(reinterpret_cast<const char*>(&copy), sizeof copy);
+    };
+    const std::string good(reinterpret_cast<const char*>(&info), sizeof info);
+    expectFault(good.substr(0, 139), "size is 139 bytes");
+    expectFault(good + "x", "size is 141 bytes");
+    expectFault("", "size is 0 bytes");
+    expectFault(with([](TStartInfo& i) { i.MapNameLength = 129; }), "map name length 129");
+    expectFault(with([](TStartInfo& i) { i.PlayerCount = 0; }), "player count 0");
+    expectFault(with([](TStartInfo& i) { i.PlayerCount = 16; }), "player count 16");
+    expectFault(with([](TStartInfo& i) { i.PlayerNumber = 4; }), "local player 4");
+    EXPECT_THROW(ReadStartFile(dir.Path() + "missing.ofs"), EFOpenError);
+}

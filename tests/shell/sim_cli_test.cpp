@@ -1,0 +1,137 @@
+// The headless runner as tools and tests use it: its output lines and exit
+// codes are a contract.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "tests/infra/temp_folder.h"
+
+using orbitfall::testing::TempFolder;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+};
+
+Result Sim(const std::string& args) {
+    const std::string command = std::string(ORBITFALL_SIM) + " " + args + " 2>&1";
+    Result r;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buffer;
+    std::size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace
+
+TEST(SimCli, RunPrintsSeedAndOneChecksumLinePerFrameReproducibly) {
+    TempFolder user;
+    const std::string args = "run --map Zweikampf --players 2 --seed 4000000000 --frames 40 --user-dir " + user.Path();
+    const Result a = Sim(args);
+    ASSERT_EQ(a.exitCode, 0) << a.out;
+    const auto lines = Lines(a.out);
+    ASSERT_EQ(lines.size(), 41u);
+    EXPECT_EQ(lines[0], "seed 4000000000");
+    const std::regex frameLine("frame ([0-9]+) checksum [0-9a-f]{8}");
+    for (int f = 0; f < 40; ++f) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[f + 1], m, frameLine)) << lines[f + 1];
+        EXPECT_EQ(std::stoi(m[1]), f);
+    }
+    EXPECT_EQ(Sim(args).out, a.out);
+}
+
+TEST(SimCli, DumpListsTheObjectsTheChecksumCovers) {
+    TempFolder user;
+    const Result r = Sim("run --map Zweikampf --players 2 --seed 1 --frames 3 --dump-at 0,2 --user-dir " + user.Path());
+    ASSERT_EQ(r.exitCode, 0) << r.out;
+    const auto lines = Lines(r.out);
+    const std::regex unitLine(R"(obj TControlledUnit [0-9]+ [12] \S+ \S+ \S+)");
+    const std::regex otherLine(R"(obj (TNebula|TCrystalMoon) (-|[0-9]+) 0 \S+ \S+ -)");
+    int units = 0, frameLines = 0;
+    bool afterFrame1 = false;
+    for (const auto& line : lines) {
+        if (line.rfind("frame ", 0) == 0) {
+            ++frameLines;
+            afterFrame1 = line.rfind("frame 1 ", 0) == 0;
+            continue;
+        }
+        if (line.rfind("obj ", 0) != 0) continue;
+        EXPECT_FALSE(afterFrame1) << "frame 1 was not asked for";
+        if (std::regex_match(line, unitLine)) ++units;
+        else EXPECT_TRUE(std::regex_match(line, otherLine)) << line;
+    }
+    EXPECT_EQ(frameLines, 3);
+    EXPECT_EQ(units, 2 * 400);  // 2 x 200 start ships, dumped at two frames
+}
+
+TEST(SimCli, RecordedScriptedGameVerifiesAndATamperedOneFails) {
+    TempFolder user;
+    const std::string script = user.WriteFile("s.txt",
+        "2 1 selectall\n2 1 move 200 200\n4 2 select 150 0 300 150\n4 2 move 50 50\n");
+    const Result run = Sim("run --map Zweikampf --players 2 --seed 99 --frames 60 --record --script " +
+                           script + " --user-dir " + user.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    const std::string replay = user.Path() + "Replays/Latest.ofr";
+    const Result ok = Sim("verify " + replay + " --user-dir " + user.Path());
+    EXPECT_EQ(ok.exitCode, 0) << ok.out;
+    EXPECT_TRUE(std::regex_search(ok.out, std::regex(R"(verified 60 frames in [0-9]+ ms \([0-9]+ frames/s\))")))
+        << ok.out;
+
+    // Flip one bit of frame 20's checksum: frames 0..19 hold no command after frame 4.
+    std::string bytes;
+    {
+        std::ifstream in(replay, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    const std::size_t offset = 20 * 9 + 4 * 23 + 4;
+    bytes[offset] ^= 0x10;
+    std::ofstream(replay, std::ios::binary | std::ios::trunc) << bytes;
+    const Result bad = Sim("verify " + replay + " --user-dir " + user.Path());
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.out.find("Replay-Fehler in frame 20"), std::string::npos) << bad.out;
+}
+
+TEST(SimCli, UsageErrorsExitTwoAndGameErrorsExitOne) {
+    TempFolder user;
+    for (const char* args : {"", "fly", "run --players 2 --frames 1", "run --map Kreuzung --frames 1",
+                             "run --map Zweikampf --players 2", "run --map Kreuzung --players x --frames 1",
+                             "verify", "run --map Zweikampf --players 2 --frames 1 --bogus"}) {
+        const Result r = Sim(args);
+        EXPECT_EQ(r.exitCode, 2) << args;
+        EXPECT_NE(r.out.find("usage:"), std::string::npos) << args;
+    }
+    const Result noMap = Sim("run --map NoSuchMap --players 2 --frames 1 --user-dir " + user.Path());
+    EXPECT_EQ(noMap.exitCode, 1) << noMap.out;
+    const Result tooMany = Sim("run --map Kreuzung --players 16 --frames 1 --user-dir " + user.Path());
+    EXPECT_EQ(tooMany.exitCode, 1);
+    EXPECT_NE(tooMany.out.find("Mehr als 15 Spieler"), std::string::npos) << tooMany.out;
+    const std::string script = user.WriteFile("bad.txt", "1 1 selectall\n2 1 teleport\n");
+    const Result badScript = Sim("run --map Zweikampf --players 2 --frames 5 --script " + script +
+                                 " --user-dir " + user.Path());
+    EXPECT_EQ(badScript.exitCode, 1);
+    EXPECT_NE(badScript.out.find("script line 2"), std::string::npos) << badScript.out;
+    const Result noReplay = Sim("verify " + user.Path() + "none.ofr --user-dir " + user.Path());
+    EXPECT_EQ(noReplay.exitCode, 1);
+    EXPECT_NE(noReplay.out.find("none.ofr"), std::string::npos) << noReplay.out;
+}

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "tests/simulation/test_world.h"
+
+namespace orbitfall {
+namespace {
+
+class CellGridTest : public testing::WorldTest {
+protected:
+    void SetUp() override { MakeGame(100, 100, 3); }
+
+    // Registered and linked, as after the object's first step.
+    TControlledUnit& Linked(std::uint8_t owner, float x, float y) {
+        TControlledUnit& u = AddUnit(owner, x, y, 2);
+        u.UpdateCell();
+        return u;
+    }
+
+    std::vector<std::int32_t> Circle(TPlayerMask mask, double x, double y, double r) {
+        std::vector<std::int32_t> ids;
+        TRegisteredObject* cursor = nullptr;
+        while (game->FindNextInCircle(cursor, mask, x, y, r)) ids.push_back(cursor->Id);
+        EXPECT_EQ(cursor, nullptr);
+        return ids;
+    }
+    std::vector<std::int32_t> Box(TPlayerMask mask, double x1, double y1, double x2, double y2) {
+        std::vector<std::int32_t> ids;
+        TRegisteredObject* cursor = nullptr;
+        while (game->FindNextInBox(cursor, mask, x1, y1, x2, y2)) ids.push_back(cursor->Id);
+        return ids;
+    }
+};
+
+using Ids = std::vector<std::int32_t>;
+
+TEST_F(CellGridTest, VisitsPlayersThenRowsThenColumnsThenNewestLinkedFirst) {
+    const auto a = Linked(2, 5, 5).Id;    // player 2, cell (0,0)
+    const auto b = Linked(1, 25, 5).Id;   // player 1, cell (2,0)
+    const auto c = Linked(1, 5, 15).Id;   // player 1, cell (0,1)
+    const auto d = Linked(1, 6, 16).Id;   // player 1, cell (0,1), linked after c
+    const auto e = Linked(1, 15, 5).Id;   // player 1, cell (1,0)
+    EXPECT_EQ(Circle(AllPlayers, 15, 15, 30), (Ids{e, b, d, c, a}));
+}
+
+TEST_F(CellGridTest, AUnitThatLeavesACellAndComesBackIsAtItsHeadAgain) {
+    TControlledUnit& first = Linked(1, 5, 5);
+    TControlledUnit& second = Linked(1, 6, 6);
+    EXPECT_EQ(Circle(AllPlayers, 5, 5, 3), (Ids{second.Id, first.Id}));
+    first.X = 15;
+    first.UpdateCell();
+    first.X = 5;
+    first.UpdateCell();
+    EXPECT_EQ(Circle(AllPlayers, 5, 5, 3), (Ids{first.Id, second.Id}));
+    EXPECT_EQ(second.NextInCell, nullptr);
+    EXPECT_EQ(first.PrevInCell, nullptr);
+}
+
+TEST_F(CellGridTest, CircleRimIsInclusive) {
+    const auto on = Linked(1, 13, 10).Id;
+    Linked(1, std::nextafter(13.0f, 14.0f), 20);
+    EXPECT_EQ(Circle(AllPlayers, 10, 10, 3), (Ids{on}));
+    EXPECT_EQ(Circle(AllPlayers, 10, 20, 3), Ids{}) << "the smallest step beyond the rim";
+}
+
+TEST_F(CellGridTest, CircleAtTheOriginCoversOnlyTheFirstCell) {
+    const auto near = Linked(1, 1, 1).Id;
+    Linked(1, 10.5f, 0.5f);  // next cell, outside the radius anyway
+    TRegisteredObject* cursor = nullptr;
+    ASSERT_TRUE(game->FindNextInCircle(cursor, AllPlayers, 0, 0, 2));
+    EXPECT_EQ(cursor->Id, near);
+    EXPECT_EQ(cursor->CellX, 0);
+    EXPECT_FALSE(game->FindNextInCircle(cursor, AllPlayers, 0, 0, 2));
+}
+
+TEST_F(CellGridTest, MasksSelectPlayers) {
+    const auto p1 = Linked(1, 50, 50).Id;
+    const auto p2 = Linked(2, 51, 50).Id;
+    const auto p3 = Linked(3, 52, 50).Id;
+    EXPECT_EQ(Circle(0, 50, 50, 5), Ids{});
+    EXPECT_EQ(Circle(1u << 2, 50, 50, 5), (Ids{p2}));
+    EXPECT_EQ(Circle(static_cast<TPlayerMask>(0xFFFF & ~(1u << 2)), 50, 50, 5), (Ids{p1, p3}));
+}
+
+TEST_F(CellGridTest, BoxCornersInEitherOrderAndEdgesInclusive) {
+    const auto in = Linked(1, 20, 30).Id;
+    const auto edge = Linked(1, 40, 35).Id;
+    Linked(1, 41, 35);
+    const Ids expected{in, edge};
+    EXPECT_EQ(Box(AllPlayers, 20, 30, 40, 35), expected);
+    EXPECT_EQ(Box(AllPlayers, 40, 35, 20, 30), expected);
+    EXPECT_EQ(Box(AllPlayers, 20, 35, 40, 30), expected);
+}
+
+TEST_F(CellGridTest, BoxBeyondTheMapFindsNothing) {
+    Linked(1, 99.9f, 50);
+    Linked(1, 0, 0);
+    EXPECT_EQ(Box(AllPlayers, 150, 0, 400, 100), Ids{});
+    EXPECT_EQ(Box(AllPlayers, -50, -50, -1, -1), Ids{});
+    EXPECT_EQ(Box(AllPlayers, 1e12, 1e12, 1e13, 1e13), Ids{});
+}
+
+TEST_F(CellGridTest, ANewObjectIsFoundOnlyAfterItsFirstStep) {
+    TControlledUnit& u = AddUnit(1, 50, 50, 2);
+    EXPECT_EQ(Circle(AllPlayers, 50, 50, 5), Ids{});
+    Step();
+    EXPECT_EQ(Circle(AllPlayers, 50, 50, 5), (Ids{u.Id}));
+}
+
+TEST_F(CellGridTest, AFreedObjectLeavesItsCell) {
+    TControlledUnit& a = Linked(1, 50, 50);
+    const auto b = Linked(1, 51, 50).Id;
+    const auto c = Linked(1, 52, 50).Id;
+    a.Destroy();  // middle of the list: c, b, a -> c, b
+    EXPECT_EQ(Circle(AllPlayers, 50, 50, 5), (Ids{c, b}));
+    game->ObjectById(c)->Destroy();  // head
+    EXPECT_EQ(Circle(AllPlayers, 50, 50, 5), (Ids{b}));
+}
+
+TEST_F(CellGridTest, ACursorContinuesAfterTheCentreMoves) {
+    const auto a = Linked(1, 5, 5).Id;
+    const auto b = Linked(1, 15, 5).Id;
+    const auto c = Linked(1, 25, 5).Id;
+    TRegisteredObject* cursor = nullptr;
+    ASSERT_TRUE(game->FindNextInCircle(cursor, AllPlayers, 5, 5, 12));
+    EXPECT_EQ(cursor->Id, a);
+    // Moved right: a is not visited again, b and c are in reach.
+    ASSERT_TRUE(game->FindNextInCircle(cursor, AllPlayers, 15, 5, 12));
+    EXPECT_EQ(cursor->Id, b);
+    ASSERT_TRUE(game->FindNextInCircle(cursor, AllPlayers, 15, 5, 12));
+    EXPECT_EQ(cursor->Id, c);
+    EXPECT_FALSE(game->FindNextInCircle(cursor, AllPlayers, 15, 5, 12));
+}
+
+}  // namespace
+}  // namespace orbitfall

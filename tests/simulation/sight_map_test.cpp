@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <utility>
+
+#include "tests/simulation/test_world.h"
+
+namespace orbitfall {
+namespace {
+
+class SightMapTest : public testing::WorldTest {
+protected:
+    void SetUp() override { MakeGame(30, 20, 2); }
+
+    std::uint16_t At(int x, int y, int player = 1) const { return game->PlayerAt(player).SightMap(x, y); }
+
+    // Spots of player 1 with a given counter value.
+    int CountEqual(std::uint16_t value) const {
+        int n = 0;
+        for (int y = 0; y <= game->Height; ++y)
+            for (int x = 0; x <= game->Width; ++x) n += At(x, y) == value;
+        return n;
+    }
+};
+
+TEST_F(SightMapTest, SightRangeThreeStampsTheTwentyNineSpotDisc) {
+    TControlledUnit& u = AddUnit(1, 10.5f, 10.5f);  // sight 3
+    u.UpdateSight();
+    EXPECT_EQ(CountEqual(2), 29);
+    EXPECT_EQ(CountEqual(0), 31 * 21 - 29);
+    for (int y = 0; y <= 20; ++y)
+        for (int x = 0; x <= 30; ++x) {
+            const bool inside = (x - 10) * (x - 10) + (y - 10) * (y - 10) <= 9;
+            EXPECT_EQ(At(x, y), inside ? 2 : 0) << x << "," << y;
+        }
+    EXPECT_EQ(At(10, 10, 2), 0) << "only the owner's map";
+}
+
+TEST_F(SightMapTest, MovingReplacesTheOldDiscAndLeavesExploredSpots) {
+    TControlledUnit& u = AddUnit(1, 10.5f, 10.5f);
+    u.UpdateSight();
+    u.X = 11.2f;  // map unit 11
+    u.UpdateSight();
+    EXPECT_EQ(u.StampX, 11);
+    EXPECT_EQ(At(7, 10), 1) << "seen only by the old disc";
+    EXPECT_EQ(At(14, 10), 2) << "new ground";
+    EXPECT_EQ(At(10, 10), 2) << "in both";
+    EXPECT_EQ(CountEqual(2), 29);
+    u.X = 10.5f;
+    u.UpdateSight();
+    EXPECT_EQ(At(14, 10), 1);
+    EXPECT_EQ(At(7, 10), 2) << "explored ground seen again";
+}
+
+TEST_F(SightMapTest, CountersCountTheWatchingUnits) {
+    TControlledUnit& a = AddUnit(1, 10.5f, 10.5f);
+    TControlledUnit& b = AddUnit(1, 10.5f, 10.5f);
+    a.UpdateSight();
+    b.UpdateSight();
+    EXPECT_EQ(At(10, 10), 3);
+    a.X = 25;
+    a.UpdateSight();
+    EXPECT_EQ(At(10, 10), 2);
+    b.X = 25;
+    b.UpdateSight();
+    EXPECT_EQ(At(10, 10), 1);
+    EXPECT_EQ(At(25, 10), 3);
+}
+
+TEST_F(SightMapTest, SightRangeZeroChangesNothing) {
+    TControlledUnit& u = AddUnit(1, 10.5f, 10.5f, 2);  // "Blind"
+    u.UpdateSight();
+    u.X = 12;
+    u.UpdateSight();
+    EXPECT_EQ(CountEqual(0), 31 * 21);
+}
+
+TEST_F(SightMapTest, StampsStopAtTheLastMapUnit) {
+    TControlledUnit& u = AddUnit(1, 29.5f, 19.5f);
+    u.UpdateSight();
+    for (int y = 0; y <= 20; ++y) EXPECT_EQ(At(30, y), 0) << "column Width never stamped";
+    for (int x = 0; x <= 30; ++x) EXPECT_EQ(At(x, 20), 0) << "row Height never stamped";
+    EXPECT_EQ(At(29, 19), 2);
+    EXPECT_EQ(At(26, 19), 2);
+    TControlledUnit& corner = AddUnit(1, 0.2f, 0.2f);
+    corner.UpdateSight();
+    EXPECT_EQ(At(0, 0), 2);
+    EXPECT_EQ(At(0, 3), 2);
+}
+
+TEST_F(SightMapTest, ADestroyedUnitsSightGoesAtOnce) {
+    TControlledUnit& u = AddUnit(1, 10.5f, 10.5f);
+    Step();
+    EXPECT_EQ(At(10, 10), 2);
+    u.Damage(10, 0);
+    EXPECT_FALSE(u.Alive);
+    EXPECT_EQ(At(10, 10), 1);
+    EXPECT_EQ(CountEqual(1), 29);
+}
+
+TEST_F(SightMapTest, AChangeOfOwnerMovesTheStampToTheNewOwnersMap) {
+    TControlledUnit& u = AddUnit(1, 10.5f, 10.5f);
+    u.UpdateSight();
+    u.Owner = 2;
+    u.UpdateSight();
+    EXPECT_EQ(At(10, 10, 1), 1);
+    EXPECT_EQ(At(10, 10, 2), 2);
+}
+
+}  // namespace
+}  // namespace orbitfall
