@@ -38,6 +38,8 @@ public:
     virtual void IssueCommand(TCommand command) = 0;
 
     TGame* GetGame() const { return game_.get(); }
+    // The start record of the running game as this machine used it.
+    const TStartInfo& StartInfo() const { return StartRecord; }
     // The running game; an Exception when none has been started.
     TGame& RequireGame() const;
     TShellLink& Shell() const { return shell_; }

@@ -7,6 +7,7 @@
 
 namespace orbitfall {
 
+class TEventLoop;
 class TGame;
 
 class TShellLink {
@@ -23,6 +24,11 @@ public:
     virtual void ShowLobby(bool visible) = 0;
     virtual void AddLobbyMessage(const std::string& text) = 0;
 
+    // The map chosen in the lobby (the host's start record names it).
+    virtual std::string SelectedMap() = 0;
+
+    // The process's event loop, for the sockets.
+    virtual TEventLoop& EventLoop() = 0;
     // One turn of the event loop: whatever events are pending are dispatched.
     virtual void ProcessMessages() = 0;
     virtual void Sleep(int milliseconds) = 0;

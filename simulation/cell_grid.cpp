@@ -1,6 +1,7 @@
 // Cell lists of the registered objects and the area queries over them.
 #include "simulation/game.h"
 #include "simulation/game_object.h"
+#include "infra/errors.h"
 #include "simulation/map_units.h"
 
 namespace orbitfall {
@@ -50,6 +51,7 @@ bool TGame::FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::
         col = cursor->CellX + 1;
         row = cursor->CellY;
     }
+    if (left < 0 || top < 0 || right >= CellCols || bottom >= CellRows) throw ERangeError();
     if (left <= right && top <= bottom) {
         const std::int32_t lastPlayer = PlayerCount < 15 ? PlayerCount : 15;
         for (; player <= lastPlayer; ++player, col = left, row = top) {
@@ -57,7 +59,7 @@ bool TGame::FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::
             const TPlayer& p = *Players[player];
             for (; row <= bottom; ++row, col = left) {
                 for (; col <= right; ++col) {
-                    if (TRegisteredObject* head = p.Grid(col, row)) {
+                    if (TRegisteredObject* head = p.GridHead(col, row)) {
                         cursor = head;
                         return true;
                     }

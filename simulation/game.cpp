@@ -13,6 +13,7 @@
 #include "infra/xml_parser.h"
 #include "simulation/controlled_unit.h"
 #include "simulation/crystal_moon.h"
+#include "simulation/map_units.h"
 #include "simulation/nebula.h"
 
 namespace orbitfall {
@@ -117,6 +118,23 @@ void TGame::LoadMapFile(TXMLItem& root) {
             Players[player]->CameraY = y;
         }
     }
+}
+
+const std::vector<std::int32_t>& TGame::DiscHalfWidths(float r) const {
+    for (const auto& [range, widths] : discHalfWidths_)
+        if (range == r) return widths;
+    // Row offset dy holds the widest w <= floor(r) with w*w + dy*dy <= r2,
+    // -1 when the row has no spot; r2 = r * r * 1.00001 as a single.
+    const float r2 = static_cast<float>(static_cast<double>(r) * r * 1.00001);
+    const std::int32_t reach = FloorClamped(r, -1, 1 << 20);
+    std::vector<std::int32_t> widths(static_cast<std::size_t>(std::max(reach, 0)) + 1, -1);
+    std::int64_t w = reach;
+    for (std::int64_t dy = 0; dy <= reach; ++dy) {
+        while (w >= 0 && static_cast<double>(w * w + dy * dy) > r2) --w;
+        widths[static_cast<std::size_t>(dy)] = static_cast<std::int32_t>(w);
+    }
+    discHalfWidths_.emplace_back(r, std::move(widths));
+    return discHalfWidths_.back().second;
 }
 
 TIdentifiedObject* TGame::ObjectById(std::int32_t id) const { return CheckedAt(ObjectTable, id); }

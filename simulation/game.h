@@ -3,8 +3,10 @@
 // the players, the unit-type catalogue and the map size; the step, the
 // commands, the checksum and the area queries.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "simulation/player.h"
@@ -70,7 +72,13 @@ public:
     bool FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,
                        double x2, double y2) const;
 
+    // Half-widths of the sight disc of range r by row offset 0..floor(r):
+    // every unit of a type shares one table.
+    const std::vector<std::int32_t>& DiscHalfWidths(float r) const;
+
 private:
+    // A deque: tables handed out stay in place when another range is added.
+    mutable std::deque<std::pair<float, std::vector<std::int32_t>>> discHalfWidths_;
     void LoadCatalogue(TXMLItem& root);
     void LoadMapFile(TXMLItem& root);
 };

@@ -1,8 +1,10 @@
 // What one frame does to the game: commands, the move walk, the removal of
 // finished objects, and the checksum the machines compare.
+#include <cmath>
 #include <cstring>
 
 #include "infra/checked.h"
+#include "infra/errors.h"
 #include "infra/numeric.h"
 #include "simulation/command.h"
 #include "simulation/controlled_unit.h"
@@ -41,6 +43,9 @@ void TGame::ExecuteCommand(const TCommand& command) {
             CheckedNarrow<std::uint32_t>(command.IntAt(0));
             const double x = command.FloatAt(1);
             const double y = command.FloatAt(2);
+            // A target that is not a number would turn every ordered unit's
+            // position into one; refuse it before anything changes.
+            if (std::isnan(x) || std::isnan(y)) throw ERangeError();
             for (std::int32_t id : p.Selection) {
                 auto* unit = dynamic_cast<TControlledUnit*>(ObjectById(id));
                 if (!unit) continue;

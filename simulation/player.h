@@ -45,6 +45,12 @@ public:
     std::uint16_t& DetectorMap(std::int32_t x, std::int32_t y);
     std::uint16_t DetectorMap(std::int32_t x, std::int32_t y) const;
 
+    // Unchecked head of a cell list, for the area queries, whose rectangles
+    // are clamped into the grid.
+    TRegisteredObject* GridHead(std::int32_t col, std::int32_t row) const {
+        return grid_[static_cast<std::size_t>(row) * gridCols_ + col];
+    }
+
     std::int32_t GridCols() const { return gridCols_; }
     std::int32_t GridRows() const { return gridRows_; }
     std::int32_t MapCols() const { return mapCols_; }

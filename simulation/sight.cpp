@@ -1,9 +1,11 @@
 // A unit's sight stamp: +1 over the disc it sees in its owner's maps, taken
 // away again before the disc of its new place is added, so each counter holds
 // the number of units watching the spot (plus one once it was ever seen).
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "infra/errors.h"
 #include "infra/event_log.h"
@@ -15,56 +17,116 @@ namespace orbitfall {
 
 namespace {
 
+// The spots of one stamp: a disc of whole map units around (sx, sy) within
+// the map's columns 0..Width-1 and rows 0..Height-1.
+struct TDisc {
+    std::int32_t sx, sy;
+    std::int32_t firstRow, lastRow;
+    std::int32_t width;
+    const std::vector<std::int32_t>& halfWidths;
+
+    TDisc(const TGame& game, std::int32_t x, std::int32_t y, float r)
+        : sx(x), sy(y), width(game.Width), halfWidths(game.DiscHalfWidths(r)) {
+        firstRow = FloorClamped(std::ceil(sy - static_cast<double>(r)), 0, game.Height);
+        lastRow = FloorClamped(sy + static_cast<double>(r), -1, game.Height - 1);
+        // Only for ranges beyond any map (the table stops at 2^20 rows).
+        const std::int64_t reach = static_cast<std::int64_t>(halfWidths.size()) - 1;
+        firstRow = static_cast<std::int32_t>(std::max<std::int64_t>(firstRow, sy - reach));
+        lastRow = static_cast<std::int32_t>(std::min<std::int64_t>(lastRow, sy + reach));
+    }
+
+    // Columns [first, last] of row y; first > last when none.
+    void Span(std::int32_t y, std::int32_t& first, std::int32_t& last) const {
+        first = 0;
+        last = -1;
+        if (y < firstRow || y > lastRow) return;
+        const std::int32_t w = halfWidths[static_cast<std::size_t>(std::abs(y - sy))];
+        if (w < 0) return;
+        first = std::max(0, sx - w);
+        last = std::min(width - 1, sx + w);
+    }
+};
+
 inline void AddToCounter(std::uint16_t& counter, int delta) {
     const int value = counter + delta;
     if (value < 0 || value > 0xFFFF) throw ERangeError();
     counter = static_cast<std::uint16_t>(value);
 }
 
+void AddOverColumns(TPlayer& maps, std::int32_t y, std::int32_t first, std::int32_t last, int delta,
+                    bool detector) {
+    if (first > last) return;
+    std::uint16_t* sight = maps.SightRow(y);
+    for (std::int32_t x = first; x <= last; ++x) {
+        AddToCounter(sight[x], delta);
+        // A spot seen for the first time skips 1, which means "explored".
+        if (delta == 1 && sight[x] == 1) sight[x] = 2;
+    }
+    if (!detector) return;
+    std::uint16_t* det = maps.DetectorRow(y);
+    for (std::int32_t x = first; x <= last; ++x) AddToCounter(det[x], delta);
+}
+
 }  // namespace
 
 void Tunit::StampSight(int delta) {
-    const float r = StampRange;
-    if (std::fabs(r) < 0.000001) return;
-    const float r2 = static_cast<float>(static_cast<double>(r) * r * 1.00001);
+    if (std::fabs(StampRange) < 0.000001) return;
+    const TDisc disc(*Game, StampX, StampY, StampRange);
     TPlayer& maps = Game->PlayerAt(StampOwner);
-    const std::int32_t yFirst = FloorClamped(std::ceil(StampY - static_cast<double>(r)), 0, Game->Height);
-    const std::int32_t yLast = FloorClamped(StampY + static_cast<double>(r), -1, Game->Height - 1);
-    const std::int32_t xFirst = FloorClamped(std::ceil(StampX - static_cast<double>(r)), 0, Game->Width);
-    const std::int32_t xLast = FloorClamped(StampX + static_cast<double>(r), -1, Game->Width - 1);
-    if (xFirst > xLast) return;
-    for (std::int32_t y = yFirst; y <= yLast; ++y) {
-        std::uint16_t* sight = maps.SightRow(y);
-        std::uint16_t* detector = maps.DetectorRow(y);
-        const std::int64_t dy = static_cast<std::int64_t>(y) - StampY;
-        for (std::int32_t x = xFirst; x <= xLast; ++x) {
-            const std::int64_t dx = static_cast<std::int64_t>(x) - StampX;
-            if (static_cast<double>(dx * dx + dy * dy) > r2) continue;
-            AddToCounter(sight[x], delta);
-            // A spot seen for the first time skips 1, which means "explored".
-            if (delta == 1 && sight[x] == 1) sight[x] = 2;
-            if (StampDetector) AddToCounter(detector[x], delta);
-        }
+    for (std::int32_t y = disc.firstRow; y <= disc.lastRow; ++y) {
+        std::int32_t first, last;
+        disc.Span(y, first, last);
+        AddOverColumns(maps, y, first, last, delta, StampDetector);
     }
 }
 
 void Tunit::UpdateSight() {
     const std::int32_t fx = FloorToInt(X);
     const std::int32_t fy = FloorToInt(Y);
-    if (StampDetector == Detector && StampRange == SightRange && StampOwner == Owner &&
-        fx == StampX && fy == StampY)
-        return;
+    const bool sameKind = StampDetector == Detector && StampRange == SightRange && StampOwner == Owner;
+    if (sameKind && fx == StampX && fy == StampY) return;
     if (Id == 5) {
         Log("Test", 5, std::to_string(std::llabs(static_cast<long long>(fx) - StampX)));
         Log("Test", 5, std::to_string(std::llabs(static_cast<long long>(fy) - StampY)));
     }
-    StampSight(-1);
-    StampDetector = Detector;
-    StampOwner = Owner;
-    StampRange = SightRange;
+    if (!sameKind || std::fabs(StampRange) < 0.000001) {
+        StampSight(-1);
+        StampDetector = Detector;
+        StampOwner = Owner;
+        StampRange = SightRange;
+        StampX = fx;
+        StampY = fy;
+        StampSight(+1);
+        return;
+    }
+    // Only the same disc moved: a spot in both discs would go -1 then +1 and
+    // end where it was (the doubling of 1 to 2 cannot apply, the spot was
+    // watched), so only the spots of one disc alone are touched. Counters end
+    // exactly as with the full removal and addition.
+    const TDisc before(*Game, StampX, StampY, StampRange);
+    const TDisc after(*Game, fx, fy, StampRange);
+    TPlayer& maps = Game->PlayerAt(StampOwner);
+    const std::int32_t firstRow = std::min(before.firstRow, after.firstRow);
+    const std::int32_t lastRow = std::max(before.lastRow, after.lastRow);
+    for (std::int32_t y = firstRow; y <= lastRow; ++y) {
+        std::int32_t a0, a1, b0, b1;
+        before.Span(y, a0, a1);
+        after.Span(y, b0, b1);
+        if (b0 > b1) {
+            AddOverColumns(maps, y, a0, a1, -1, StampDetector);
+        } else {
+            AddOverColumns(maps, y, a0, std::min(a1, b0 - 1), -1, StampDetector);
+            AddOverColumns(maps, y, std::max(a0, b1 + 1), a1, -1, StampDetector);
+        }
+        if (a0 > a1) {
+            AddOverColumns(maps, y, b0, b1, +1, StampDetector);
+        } else {
+            AddOverColumns(maps, y, b0, std::min(b1, a0 - 1), +1, StampDetector);
+            AddOverColumns(maps, y, std::max(b0, a1 + 1), b1, +1, StampDetector);
+        }
+    }
     StampX = fx;
     StampY = fy;
-    StampSight(+1);
 }
 
 }  // namespace orbitfall

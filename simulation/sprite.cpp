@@ -28,7 +28,12 @@ void EraseOne(std::vector<TSprite*>& list, TSprite* sprite) {
 
 TSprite::TSprite() : Moving(true), Visible(true) {}
 
-TSprite::~TSprite() { FreeChildren(); }
+TSprite::~TSprite() {
+    // The move walk leaves the log context naming the last sprite it moved;
+    // a sprite going away must not leave the log a pointer to itself.
+    LogContext.Detach(this);
+    FreeChildren();
+}
 
 std::string TSprite::ClassName() const {
     const char* mangled = typeid(*this).name();
@@ -54,14 +59,15 @@ TSprite& TSprite::GetChild(int index) const {
 TSprite& TSprite::AddChild(std::unique_ptr<TSprite> sprite) {
     TSprite& child = *sprite;
     child.Parent = this;
-    child.Engine = Engine ? Engine : static_cast<TSpriteEngine*>(this);
+    // A tree without an engine at its root counts nothing.
+    child.Engine = Engine ? Engine : dynamic_cast<TSpriteEngine*>(this);
     if (!Children) {
         Children = std::make_unique<std::vector<std::unique_ptr<TSprite>>>();
         DrawList = std::make_unique<std::vector<TSprite*>>();
     }
     Children->push_back(std::move(sprite));
     DrawList->push_back(&child);
-    ++child.Engine->SpriteCount;
+    if (child.Engine) ++child.Engine->SpriteCount;
     return child;
 }
 
@@ -78,8 +84,10 @@ std::unique_ptr<TSprite> TSprite::RemoveChild(TSprite& sprite) {
         Children.reset();
         DrawList.reset();
     }
-    --sprite.Engine->SpriteCount;
-    sprite.Engine->ForgetDead(&sprite);
+    if (sprite.Engine) {
+        --sprite.Engine->SpriteCount;
+        sprite.Engine->ForgetDead(&sprite);
+    }
     return owned;
 }
 
@@ -172,23 +180,29 @@ void TSpriteEngine::ForgetDead(TSprite* sprite) {
     if (it != DeadList.rend()) DeadList.erase(std::next(it).base());
 }
 
+// The context is reachable exactly while a pass runs, also when it raises.
+class TSpriteEngine::PassScope {
+public:
+    PassScope(TSpriteEngine& engine, TDrawContext& context) : engine_(engine) {
+        engine_.drawContext_ = &context;
+    }
+    ~PassScope() { engine_.drawContext_ = nullptr; }
+    PassScope(const PassScope&) = delete;
+    PassScope& operator=(const PassScope&) = delete;
+
+private:
+    TSpriteEngine& engine_;
+};
+
 void TSpriteEngine::Draw(TDrawContext& context) {
     DrawnCount = 0;
     if (!AlphaList.empty()) throw Exception("AlphaDraw necessary but not executed");
-    drawContext_ = &context;
-    struct Reset {
-        TDrawContext*& p;
-        ~Reset() { p = nullptr; }
-    } reset{drawContext_};
+    PassScope pass(*this, context);
     DrawTree();
 }
 
 void TSpriteEngine::AlphaDraw(TDrawContext& context) {
-    drawContext_ = &context;
-    struct Reset {
-        TDrawContext*& p;
-        ~Reset() { p = nullptr; }
-    } reset{drawContext_};
+    PassScope pass(*this, context);
     for (TSprite* s : AlphaList) s->AlphaZ = s->GetAlphaZPos();
     std::stable_sort(AlphaList.begin(), AlphaList.end(),
                      [](const TSprite* a, const TSprite* b) { return a->AlphaZ < b->AlphaZ; });

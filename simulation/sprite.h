@@ -95,6 +95,7 @@ public:
 
 private:
     friend class TSprite;
+    class PassScope;
     void ForgetDead(TSprite* sprite);
     TDrawContext* drawContext_ = nullptr;
     bool deadListGone_ = false;

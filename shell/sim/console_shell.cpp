@@ -1,6 +1,5 @@
 #include "shell/sim/console_shell.h"
 
-#include <chrono>
 #include <cstdio>
 #include <thread>
 
@@ -8,15 +7,46 @@
 
 namespace orbitfall {
 
+using Clock = std::chrono::steady_clock;
+
 void TConsoleShell::CreateGameWindow(TGame& game) {
     // What the game window's creation does for the simulation: the start
-    // units, drawn from the shared generator at the same point on every machine.
+    // units, drawn from the shared generator at the same point on every
+    // machine; then the frame timer starts.
     StartUnits(game);
+    timerRunning_ = true;
+    nextTick_ = Clock::now() + std::chrono::milliseconds(frameInterval_);
 }
 
 void TConsoleShell::AddLobbyMessage(const std::string& text) {
     std::printf("lobby: %s\n", text.c_str());
     std::fflush(stdout);
+}
+
+void TConsoleShell::ProcessMessages() {
+    loop_.Poll();
+    FireTimerIfDue();
+}
+
+void TConsoleShell::RunFor(std::chrono::milliseconds timeout) {
+    if (timerRunning_) {
+        const auto untilTick =
+            std::chrono::duration_cast<std::chrono::milliseconds>(nextTick_ - Clock::now());
+        timeout = std::max(std::chrono::milliseconds(0), std::min(timeout, untilTick));
+    }
+    loop_.RunFor(timeout);
+    FireTimerIfDue();
+}
+
+void TConsoleShell::FireTimerIfDue() {
+    if (!timerRunning_ || !OnFrameTimer) return;
+    const auto now = Clock::now();
+    if (now < nextTick_) return;
+    // One event per due time, no catch-up bursts: a late frame moves the
+    // cadence instead of piling up timer events.
+    nextTick_ += std::chrono::milliseconds(frameInterval_);
+    if (nextTick_ < now) nextTick_ = now + std::chrono::milliseconds(frameInterval_);
+    OnFrameTimer();
 }
 
 void TConsoleShell::Sleep(int milliseconds) {
@@ -25,8 +55,7 @@ void TConsoleShell::Sleep(int milliseconds) {
 
 std::uint32_t TConsoleShell::TickCount() {
     using namespace std::chrono;
-    return static_cast<std::uint32_t>(
-        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::uint32_t>(duration_cast<milliseconds>(Clock::now().time_since_epoch()).count());
 }
 
 void TConsoleShell::ShowError(const std::string& message) {

@@ -1,30 +1,52 @@
 #pragma once
-// The headless runner's side of the controller seam: no windows, the lobby
-// is standard output ("lobby: " lines), errors go to standard error.
+// The headless runner's side of the controller seam: no windows; the lobby is
+// standard output ("lobby: " lines) and the game window is a frame timer on
+// the process's event loop.
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "control/shell_link.h"
+#include "platform/event_loop.h"
 
 namespace orbitfall {
 
 class TConsoleShell : public TShellLink {
 public:
+    explicit TConsoleShell(std::string selectedMap = "") : selectedMap_(std::move(selectedMap)) {}
+
+    // What one frame timer event runs (the frame procedure).
+    std::function<void()> OnFrameTimer;
+
     void CreateGameWindow(TGame& game) override;
     void SetFrameInterval(int milliseconds) override { frameInterval_ = milliseconds; }
     void CreateLobby(bool) override {}
     void ShowLobby(bool) override {}
     void AddLobbyMessage(const std::string& text) override;
-    void ProcessMessages() override {}
+    std::string SelectedMap() override { return selectedMap_; }
+    TEventLoop& EventLoop() override { return loop_; }
+    void ProcessMessages() override;
     void Sleep(int milliseconds) override;
     std::uint32_t TickCount() override;
     void ShowError(const std::string& message) override;
+
+    // Waits up to timeout for events, or less when the frame timer is due
+    // sooner, and dispatches them (the frame timer included).
+    void RunFor(std::chrono::milliseconds timeout);
+    void StopFrameTimer() { timerRunning_ = false; }
 
     int FrameInterval() const { return frameInterval_; }
     const std::string& LastError() const { return lastError_; }
 
 private:
+    void FireTimerIfDue();
+
+    TEventLoop loop_;
+    std::string selectedMap_;
     int frameInterval_ = 50;
+    bool timerRunning_ = false;
+    std::chrono::steady_clock::time_point nextTick_;
     std::string lastError_;
 };
 

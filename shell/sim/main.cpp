@@ -22,7 +22,10 @@ int main(int argc, char** argv) {
     }
     try {
         TInfraUnits units(ExecutableDir(), "", options.UserDir);
-        return options.Command == "run" ? RunGame(options) : VerifyReplay(options);
+        if (options.Command == "run") return RunGame(options);
+        if (options.Command == "verify") return VerifyReplay(options);
+        if (options.Command == "host") return HostGame(options);
+        return JoinGame(options);
     } catch (const std::exception& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "%s\n", e.what());

@@ -6,5 +6,7 @@ namespace orbitfall {
 // Each returns the process exit code; errors of the game propagate as exceptions.
 int RunGame(const TSimOptions& options);
 int VerifyReplay(const TSimOptions& options);
+int HostGame(const TSimOptions& options);
+int JoinGame(const TSimOptions& options);
 
 }  // namespace orbitfall

@@ -8,7 +8,11 @@ const char* const SimUsage =
     "usage:\n"
     "  orbitfall-sim run --map NAME --players N [--local L] [--seed S] --frames F\n"
     "                    [--script FILE] [--record] [--dump-at F1,F2,...] [--user-dir DIR]\n"
-    "  orbitfall-sim verify REPLAY [--user-dir DIR]\n";
+    "  orbitfall-sim verify REPLAY [--user-dir DIR]\n"
+    "  orbitfall-sim host --clients K --map NAME --frames F [--frame-ms MS] [--seed S]\n"
+    "                     [--script FILE] [--port P] [--user-dir DIR]\n"
+    "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
+    "                     [--wait-ms MS] [--nudge-at F]\n";
 
 namespace {
 
@@ -28,16 +32,27 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
     if (args.empty()) throw EUsageError("no command given");
     TSimOptions o;
     o.Command = args[0];
-    if (o.Command != "run" && o.Command != "verify")
+    if (o.Command != "run" && o.Command != "verify" && o.Command != "host" && o.Command != "join")
         throw EUsageError("unknown command '" + o.Command + "'");
 
+    const bool run = o.Command == "run", host = o.Command == "host", join = o.Command == "join";
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
             if (i + 1 >= args.size()) throw EUsageError(a + " needs a value");
             return args[++i];
         };
-        if (o.Command == "run" && a == "--map") o.Map = value();
+        if ((host || join) && a == "--port") o.Port = Number<int>(a, value(), 1, 65535);
+        else if ((host || join) && a == "--script") o.Script = value();
+        else if ((host || join) && a == "--frames") o.Frames = Number<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if (host && a == "--clients") o.Clients = Number<int>(a, value(), 0, 254);
+        else if (host && a == "--map") o.Map = value();
+        else if (host && a == "--frame-ms") o.FrameMs = Number<int>(a, value(), 1, 10000);
+        else if (host && a == "--seed") o.Seed = Number<std::uint32_t>(a, value(), 0, 4294967295LL);
+        else if (join && a == "--wait-ms") o.WaitMs = Number<int>(a, value(), 1, 3600000);
+        else if (join && a == "--nudge-at") o.NudgeAt = Number<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if (join && o.Host.empty() && !a.starts_with("--")) o.Host = a;
+        else if (run && a == "--map") o.Map = value();
         else if (o.Command == "run" && a == "--players") o.Players = Number<int>(a, value(), 1, 255);
         else if (o.Command == "run" && a == "--local") o.Local = Number<int>(a, value(), 0, 255);
         else if (o.Command == "run" && a == "--seed") o.Seed = Number<std::uint32_t>(a, value(), 0, 4294967295LL);
@@ -57,10 +72,16 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         else throw EUsageError("unexpected argument '" + a + "'");
     }
 
-    if (o.Command == "run") {
+    if (run) {
         if (o.Map.empty()) throw EUsageError("run needs --map");
         if (o.Players == 0) throw EUsageError("run needs --players");
         if (o.Frames < 0) throw EUsageError("run needs --frames");
+    } else if (host) {
+        if (o.Clients < 0) throw EUsageError("host needs --clients");
+        if (o.Map.empty()) throw EUsageError("host needs --map");
+        if (o.Frames < 0) throw EUsageError("host needs --frames");
+    } else if (join) {
+        if (o.Host.empty()) throw EUsageError("join needs the host's name or address");
     } else if (o.Replay.empty()) {
         throw EUsageError("verify needs a replay file");
     }

@@ -15,7 +15,7 @@ public:
 };
 
 struct TSimOptions {
-    std::string Command;  // "run" or "verify"
+    std::string Command;  // "run", "verify", "host" or "join"
     std::string Map;
     int Players = 0;
     int Local = 1;
@@ -26,6 +26,15 @@ struct TSimOptions {
     std::vector<std::int32_t> DumpAt;
     std::string UserDir;
     std::string Replay;
+    // host and join
+    int Clients = -1;
+    int FrameMs = 50;
+    int Port = 6112;
+    std::string Host;
+    // Test options of join: the client's wait for frame data, and a nudge of
+    // its world after the given frame (to prove that divergence is caught).
+    int WaitMs = 30000;
+    std::int32_t NudgeAt = -1;
 };
 
 TSimOptions ParseSimOptions(const std::vector<std::string>& args);

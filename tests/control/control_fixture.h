@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "infra/data_dirs.h"
 #include "infra/event_log.h"
 #include "infra/language.h"
+#include "platform/event_loop.h"
 #include "simulation/game.h"
 #include "tests/infra/temp_folder.h"
 
@@ -28,6 +30,8 @@ public:
     void CreateLobby(bool) override {}
     void ShowLobby(bool) override {}
     void AddLobbyMessage(const std::string& text) override { lobby.push_back(text); }
+    std::string SelectedMap() override { return kTestMap; }
+    TEventLoop& EventLoop() override { return loop; }
     void ProcessMessages() override {
         if (onProcessMessages) onProcessMessages();
     }
@@ -35,6 +39,7 @@ public:
     std::uint32_t TickCount() override { return ticks++; }
     void ShowError(const std::string& message) override { errors.push_back(message); }
 
+    TEventLoop loop;
     int windowsCreated = 0;
     int frameInterval = 50;
     std::uint32_t ticks = 0;

@@ -275,13 +275,6 @@ TEST_F(XmlDocumentTest, EachLoadReplacesTheTreeAndAMissingFileKeepsIt) {
     EXPECT_EQ(Dump(parser.Root()), "");
 }
 
-TEST_F(XmlDocumentTest, LoadsFromStream) {
-    TECXMLParser parser;
-    std::istringstream stream("<r><a/></r>");
-    parser.LoadFromStream(stream);
-    EXPECT_EQ(Dump(parser.Root()), "r(a)");
-}
-
 TEST(XmlDocument, StyleSheetDeclaration) {
     TECXMLParser parser;
     parser.LoadFromString("<?xml-STYLESHEET type=\"text/xsl\" Href=\"view.xsl\"?><r/>");

@@ -292,20 +292,5 @@ TEST_F(XmlTreeTest, ClearIsSilentAndDocumentClearCanBeRefused) {
     EXPECT_EQ(changed_, "again;");
 }
 
-TEST(XmlAttributes, LookupIgnoresCaseAndEmptyValuesRemove) {
-    TXMLAttributes attributes;
-    attributes.SetValue("Speed", "1");
-    attributes.SetValue("Range", "2");
-    attributes.SetValue("SPEED", "3");
-    EXPECT_EQ(attributes.Count(), 2);
-    EXPECT_EQ(attributes.Line(0), "SPEED=3");
-    EXPECT_EQ(attributes.Value("speed"), "3");
-    EXPECT_EQ(attributes.Name(1), "Range");
-    EXPECT_EQ(attributes.Value("Rang"), "");
-    attributes.SetValue("range", "");
-    EXPECT_EQ(attributes.Count(), 1);
-    EXPECT_THROW(attributes.Line(1), EListError);
-}
-
 }  // namespace
 }  // namespace orbitfall

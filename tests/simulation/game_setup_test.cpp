@@ -57,16 +57,6 @@ TEST_F(GameSetupTest, MapSizeGivesCellGridAndSightMapSizes) {
     EXPECT_EQ(game->UnitTypes.size(), 3u);
 }
 
-TEST_F(GameSetupTest, PlayerColoursFollowTheirIndex) {
-    auto game = Create(MapText(50, 50), 6);
-    const std::array<std::array<int, 3>, 7> colours{
-        {{0, 0, 0}, {0, 255, 0}, {255, 0, 0}, {0, 0, 255}, {255, 255, 0}, {0, 0, 0}, {0, 0, 0}}};
-    for (int k = 0; k <= 6; ++k) {
-        const TPlayer& p = game->PlayerAt(k);
-        EXPECT_EQ((std::array<int, 3>{p.ColorR, p.ColorG, p.ColorB}), colours[k]) << k;
-    }
-}
-
 TEST_F(GameSetupTest, StartElementsSetTheCameraAndTheLaterOneWins) {
     auto game = Create(MapText(100, 100,
                                R"(<Start Player="1" X="10" Y="20"/><Start Player="2" X="30.5" Y="40"/>)"

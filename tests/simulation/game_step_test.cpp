@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <vector>
@@ -181,7 +182,11 @@ TEST_F(GameStepTest, CommandsOutsideTheirRangeAreRangeErrors) {
     TControlledUnit& u = AddUnit(1, 20, 20);
     game->ExecuteCommand(SelectAll(1));
     EXPECT_THROW(game->ExecuteCommand(MoveTo(1, 5, 5, -1)), ERangeError);
+    EXPECT_THROW(game->ExecuteCommand(MoveTo(1, std::nanf(""), 5)), ERangeError);
     EXPECT_FALSE(u.Ordered);
+    // A box of non-numbers or beyond any range selects nothing and harms nothing.
+    game->ExecuteCommand(SelectRect(1, std::nanf(""), 0, 1e30f, -1e30f));
+    EXPECT_TRUE(game->PlayerAt(1).Selection.empty());
     EXPECT_THROW(game->ExecuteCommand(SelectAll(3)), ERangeError);
     EXPECT_THROW(game->ExecuteCommand(SelectRect(200, 0, 0, 10, 10)), ERangeError);
     TCommand other;

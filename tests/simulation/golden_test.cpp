@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "simulation/explosion.h"
 #include "simulation/shot.h"
 #include "tests/simulation/shipped_game.h"
 
@@ -72,12 +73,13 @@ std::vector<TScriptedCommand> Script() {
 
 // The checksum of every frame, taken before its commands (as a frame header
 // carries it), then the one after the last frame.
-std::vector<std::uint32_t> PlayScript(int& shots) {
+std::vector<std::uint32_t> PlayScript(int& shots, int& explosions) {
     testing::ShippedData data;
     auto game = testing::StartedGame("Kreuzung", 4, 20240611);
     const auto script = Script();
     std::vector<std::uint32_t> sums;
     shots = 0;
+    explosions = 0;
     for (int frame = 0; frame < kFrames; ++frame) {
         sums.push_back(game->Checksum());
         for (const auto& sc : script) {
@@ -87,8 +89,11 @@ std::vector<std::uint32_t> PlayScript(int& shots) {
             game->ExecuteCommand(c);
         }
         game->Move();
-        for (int i = 0; i < game->Engine->ChildCount(); ++i)
+        for (int i = 0; i < game->Engine->ChildCount(); ++i) {
             shots += dynamic_cast<TShot*>(&game->Engine->GetChild(i)) != nullptr;
+            auto* e = dynamic_cast<TExplosion*>(&game->Engine->GetChild(i));
+            explosions += e != nullptr && e->FrameIndex == 0;
+        }
         game->Dead();
         ++game->Frame;
     }
@@ -103,9 +108,11 @@ std::string Hex(std::uint32_t v) {
 }
 
 TEST(Golden, ScriptedBattleReproducesThePinnedChecksums) {
-    int shots = 0;
-    const std::vector<std::uint32_t> sums = PlayScript(shots);
+    int shots = 0, explosions = 0;
+    const std::vector<std::uint32_t> sums = PlayScript(shots, explosions);
     EXPECT_GT(shots, 0) << "the script should bring the fleets into battle";
+    EXPECT_GT(explosions, 50) << "the battle should destroy ships";
+    ::testing::Test::RecordProperty("explosions", explosions);
 
     if (const char* record = std::getenv("ORBITFALL_RECORD_GOLDEN"); record && *record && *record != '0') {
         std::ofstream out(kGoldenFile, std::ios::binary | std::ios::trunc);
@@ -135,9 +142,10 @@ TEST(Golden, ScriptedBattleReproducesThePinnedChecksums) {
 }
 
 TEST(Golden, TheSameScriptPlaysTheSameTwiceInOneProcess) {
-    int shots1 = 0, shots2 = 0;
-    EXPECT_EQ(PlayScript(shots1), PlayScript(shots2));
+    int shots1 = 0, shots2 = 0, explosions1 = 0, explosions2 = 0;
+    EXPECT_EQ(PlayScript(shots1, explosions1), PlayScript(shots2, explosions2));
     EXPECT_EQ(shots1, shots2);
+    EXPECT_EQ(explosions1, explosions2);
 }
 
 }  // namespace

@@ -227,19 +227,5 @@ TEST_F(SpriteTreeTest, UnimplementedDrawingOperationsNameTheClass) {
     EXPECT_EQ(plain.GetName(), "Unknown:TPlainSprite");
 }
 
-TEST_F(SpriteTreeTest, MotionHelpersFollowTheAngleConvention) {
-    TProbe& s = Add(engine, "s");
-    s.X = 10;
-    s.Y = 10;
-    s.Angle = 0;
-    s.RotateTowards(s.AngleTo(10, 20), 10);  // +Y is a quarter turn
-    EXPECT_NEAR(s.Angle, 1.5707963, 1e-6);
-    s.MoveForward(2);
-    EXPECT_NEAR(s.X, 10, 1e-6);
-    EXPECT_NEAR(s.Y, 12, 1e-6);
-    s.RotateTowards(3, 0.2);
-    EXPECT_NEAR(s.Angle, 1.7707963, 1e-6) << "at most the step per call";
-}
-
 }  // namespace
 }  // namespace orbitfall

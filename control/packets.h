@@ -1,0 +1,36 @@
+#pragma once
+// The packets of the lockstep protocol. Every payload starts with its type
+// byte; the adapter adds the length framing.
+//
+//   type name         direction          length           layout
+//      0 ptCommand    client to host     24               type, TCommand (23)
+//      1 ptFrameData  host to clients    10 + 23 x Count  type, TFrameHeader (9), Count TCommands
+//      2 ptStartGame  host to one client 141              type, TStartInfo (140)
+//      3 ptReady      client to host     1                type
+//
+// A payload whose length is not the one its type and Count give is malformed.
+#include <cstddef>
+#include <cstdint>
+
+#include "control/frame_header.h"
+#include "control/start_info.h"
+
+namespace orbitfall {
+
+inline constexpr std::uint8_t ptCommand = 0;
+inline constexpr std::uint8_t ptFrameData = 1;
+inline constexpr std::uint8_t ptStartGame = 2;
+inline constexpr std::uint8_t ptReady = 3;
+
+inline constexpr std::size_t CommandPacketSize = 1 + sizeof(TCommand);
+inline constexpr std::size_t StartPacketSize = 1 + sizeof(TStartInfo);
+inline constexpr std::size_t ReadyPacketSize = 1;
+inline constexpr std::size_t FrameDataPacketSize(std::size_t count) {
+    return 1 + sizeof(TFrameHeader) + count * sizeof(TCommand);
+}
+
+static_assert(CommandPacketSize == 24);
+static_assert(StartPacketSize == 141);
+static_assert(FrameDataPacketSize(255) == 5875, "the largest frame packet");
+
+}  // namespace orbitfall

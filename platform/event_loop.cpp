@@ -1,0 +1,36 @@
+#include "platform/event_loop.h"
+
+#include <thread>
+
+#include <asio/io_context.hpp>
+
+namespace orbitfall {
+
+// Concurrency hint 1: only this thread runs handlers. It also lets a nested
+// Poll (a wait inside an event handler) see work the outer handler queued.
+TEventLoop::TEventLoop() : context_(std::make_unique<asio::io_context>(1)) {}
+
+TEventLoop::~TEventLoop() = default;
+
+void TEventLoop::Poll() {
+    context_->poll();
+    // Out of work, asio stops itself; the next socket must find it running.
+    if (context_->stopped()) context_->restart();
+}
+
+void TEventLoop::RunFor(std::chrono::milliseconds timeout) {
+    if (context_->poll() > 0) return;
+    if (context_->stopped()) {
+        // Nothing is pending (no socket, no lookup): nothing can arrive, so
+        // the wait is only the time.
+        context_->restart();
+        std::this_thread::sleep_for(timeout);
+        return;
+    }
+    if (context_->run_one_for(timeout) > 0) context_->poll();
+    if (context_->stopped()) context_->restart();
+}
+
+asio::io_context& TEventLoop::Context() { return *context_; }
+
+}  // namespace orbitfall

@@ -1,0 +1,264 @@
+// Lockstep over real TCP on loopback: separate orbitfall-sim processes for
+// the host and its clients, compared by their printed checksums and replays.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "infra/data_dirs.h"
+#include "infra/language.h"
+#include "tests/infra/temp_folder.h"
+#include "tests/shell/child_process.h"
+
+using namespace std::chrono_literals;
+using orbitfall::testing::ChildProcess;
+using orbitfall::testing::TempFolder;
+
+namespace {
+
+int FreePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+// frame number -> checksum, from "frame f checksum h" lines.
+std::map<int, std::string> Checksums(const std::string& output) {
+    std::map<int, std::string> frames;
+    const std::regex line(R"(frame ([0-9]+) checksum ([0-9a-f]{8}))");
+    std::istringstream in(output);
+    for (std::string s; std::getline(in, s);) {
+        std::smatch m;
+        if (std::regex_match(s, m, line)) frames[std::stoi(m[1])] = m[2];
+    }
+    return frames;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string PlayerLeftText(const std::string& name) {
+    orbitfall::SetDataDirs(std::string(ORBITFALL_SOURCE_DIR) + "/Game/Data/", TempFolder().Path());
+    orbitfall::LoadLanguage("DE");
+    const std::string text = orbitfall::TranslateFmt("playerleft", {name});
+    orbitfall::ClearLanguage();
+    return text;
+}
+
+class NetworkTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ChildProcess> Host(const std::string& userDir, std::vector<std::string> args) {
+        std::vector<std::string> all{ORBITFALL_SIM, "host", "--port", std::to_string(port),
+                                     "--user-dir", userDir};
+        all.insert(all.end(), args.begin(), args.end());
+        return std::make_unique<ChildProcess>(all, userDir + "out.txt");
+    }
+    std::unique_ptr<ChildProcess> Join(const std::string& userDir, std::vector<std::string> args) {
+        std::vector<std::string> all{ORBITFALL_SIM, "join", "127.0.0.1", "--port", std::to_string(port),
+                                     "--user-dir", userDir};
+        all.insert(all.end(), args.begin(), args.end());
+        return std::make_unique<ChildProcess>(all, userDir + "out.txt");
+    }
+    // Starts a client and waits until the host has seen it join.
+    std::unique_ptr<ChildProcess> JoinInTurn(ChildProcess& host, int joined, const std::string& userDir,
+                                             std::vector<std::string> args) {
+        auto client = Join(userDir, std::move(args));
+        const std::string line = "lobby: A player joined the game\n";
+        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+            const std::string out = host.Output();
+            int count = 0;
+            for (std::size_t p = out.find(line); p != std::string::npos; p = out.find(line, p + 1)) ++count;
+            if (count >= joined) break;
+            std::this_thread::sleep_for(20ms);
+        }
+        return client;
+    }
+
+    int port = FreePort();
+};
+
+}  // namespace
+
+TEST_F(NetworkTest, HostAndTwoClientsStayIdenticalThroughABattle) {
+    TempFolder h, a, b;
+    const std::string hostScript = h.WriteFile("s.txt", "5 selectall\n5 move 150 150\n400 select 100 100 300 300\n400 move 60 60\n");
+    const std::string aScript = a.WriteFile("s.txt", "8 selectall\n8 move 140 150\n900 selectall\n900 move 30 200\n");
+    const std::string bScript = b.WriteFile("s.txt", "12 select 0 140 130 300\n12 move 150 140\n");
+    auto host = Host(h.Path(), {"--clients", "2", "--map", "Zweikampf", "--frames", "2000", "--frame-ms", "2",
+                                "--seed", "777", "--script", hostScript});
+    auto clientA = JoinInTurn(*host, 1, a.Path(), {"--frames", "2000", "--script", aScript});
+    auto clientB = JoinInTurn(*host, 2, b.Path(), {"--frames", "2000", "--script", bScript});
+    ASSERT_EQ(host->Wait(120s), 0) << host->Output();
+    ASSERT_EQ(clientA->Wait(60s), 0) << clientA->Output();
+    ASSERT_EQ(clientB->Wait(60s), 0) << clientB->Output();
+
+    const auto hostFrames = Checksums(host->Output());
+    ASSERT_EQ(hostFrames.size(), 2000u);
+    EXPECT_EQ(Checksums(clientA->Output()), hostFrames);
+    EXPECT_EQ(Checksums(clientB->Output()), hostFrames);
+    EXPECT_NE(host->Output().find("seed 777\n"), std::string::npos);
+    EXPECT_NE(clientA->Output().find("seed 777\n"), std::string::npos);
+
+    const std::string replay = ReadFile(h.Path() + "Replays/Latest.ofr");
+    EXPECT_GT(replay.size(), 2000u * 9);
+    EXPECT_EQ(ReadFile(a.Path() + "Replays/Latest.ofr"), replay);
+    EXPECT_EQ(ReadFile(b.Path() + "Replays/Latest.ofr"), replay);
+    for (const TempFolder* dir : {&h, &a, &b}) {
+        ChildProcess verify({ORBITFALL_SIM, "verify", dir->Path() + "Replays/Latest.ofr", "--user-dir", dir->Path()},
+                            dir->Path() + "verify.txt");
+        EXPECT_EQ(verify.Wait(60s), 0) << verify.Output();
+        EXPECT_NE(verify.Output().find("verified 2000 frames"), std::string::npos) << verify.Output();
+    }
+}
+
+TEST_F(NetworkTest, KilledClientIsReportedAndTheGameGoesOnInSync) {
+    TempFolder h, a, b;
+    auto host = Host(h.Path(), {"--clients", "2", "--map", "Zweikampf", "--frames", "600", "--frame-ms", "5"});
+    auto clientA = JoinInTurn(*host, 1, a.Path(), {"--frames", "600"});
+    auto clientB = JoinInTurn(*host, 2, b.Path(), {"--frames", "600"});
+    ASSERT_TRUE(clientB->WaitForOutput("frame 100 ", 30s)) << clientB->Output();
+    clientB->Kill();
+    ASSERT_EQ(host->Wait(60s), 0) << host->Output();
+    ASSERT_EQ(clientA->Wait(30s), 0) << clientA->Output();
+    EXPECT_NE(host->Output().find("lobby: " + PlayerLeftText("Player 2") + "\n"), std::string::npos)
+        << host->Output();
+    const auto hostFrames = Checksums(host->Output());
+    EXPECT_EQ(hostFrames.size(), 600u);
+    EXPECT_EQ(Checksums(clientA->Output()), hostFrames);
+}
+
+TEST_F(NetworkTest, ClientsOfAKilledHostStopWithConnectionInterrupted) {
+    TempFolder h, a, b;
+    auto host = Host(h.Path(), {"--clients", "2", "--map", "Zweikampf", "--frames", "1000000", "--frame-ms", "5"});
+    auto clientA = JoinInTurn(*host, 1, a.Path(), {"--wait-ms", "1000"});
+    auto clientB = JoinInTurn(*host, 2, b.Path(), {"--wait-ms", "1000"});
+    ASSERT_TRUE(clientA->WaitForOutput("frame 50 ", 30s)) << clientA->Output();
+    host->Kill();
+    orbitfall::SetDataDirs(std::string(ORBITFALL_SOURCE_DIR) + "/Game/Data/", h.Path());
+    orbitfall::LoadLanguage("DE");
+    const std::string interrupted = orbitfall::Translate("connectioninterrupted");
+    orbitfall::ClearLanguage();
+    for (ChildProcess* client : {clientA.get(), clientB.get()}) {
+        EXPECT_EQ(client->Wait(20s), 1) << client->Output();
+        EXPECT_NE(client->Output().find(interrupted), std::string::npos) << client->Output();
+    }
+}
+
+TEST_F(NetworkTest, NudgedClientStopsWithGameAsynchronAtTheNextFrame) {
+    TempFolder h, a;
+    auto host = Host(h.Path(), {"--clients", "1", "--map", "Zweikampf", "--frames", "300", "--frame-ms", "2"});
+    auto client = JoinInTurn(*host, 1, a.Path(), {"--frames", "300", "--nudge-at", "50"});
+    EXPECT_EQ(client->Wait(60s), 1) << client->Output();
+    const std::string out = client->Output();
+    EXPECT_NE(out.find("Game asynchron"), std::string::npos) << out;
+    const auto frames = Checksums(out);
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.rbegin()->first, 50);  // frame 51 is refused before it runs
+    host->Wait(60s);
+}
+
+namespace {
+
+// A peer that speaks raw bytes to the host.
+class RawPeer {
+public:
+    explicit RawPeer(int port) {
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<std::uint16_t>(port));
+        for (int i = 0; i < 100; ++i) {
+            fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+            if (::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return;
+            ::close(fd_);
+            fd_ = -1;
+            std::this_thread::sleep_for(50ms);
+        }
+    }
+    bool Connected() const { return fd_ >= 0; }
+    ~RawPeer() { ::close(fd_); }
+    void SendBytes(const std::string& bytes) {
+        std::size_t sent = 0;
+        while (sent < bytes.size()) {
+            const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n <= 0) return;
+            sent += static_cast<std::size_t>(n);
+        }
+    }
+    void SendPacket(const std::string& payload) {
+        std::string frame(2, '\0');
+        frame[0] = static_cast<char>(payload.size() & 0xFF);
+        frame[1] = static_cast<char>(payload.size() >> 8);
+        SendBytes(frame + payload);
+    }
+
+private:
+    int fd_ = -1;
+};
+
+std::string Command(std::uint8_t player, std::uint8_t kind) {
+    std::string p(24, '\0');
+    p[1] = static_cast<char>(kind);
+    p[3] = static_cast<char>(player);
+    return p;
+}
+
+}  // namespace
+
+TEST_F(NetworkTest, HostSurvivesGarbageAndRelaysNoneOfItToTheHonestClient) {
+    TempFolder h, a;
+    auto host = Host(h.Path(), {"--clients", "2", "--map", "Zweikampf", "--frames", "400", "--frame-ms", "3"});
+    auto honest = JoinInTurn(*host, 1, a.Path(), {"--frames", "400"});
+    RawPeer raw(port);
+    ASSERT_TRUE(raw.Connected());
+    ASSERT_TRUE(host->WaitForOutput("frame 20 ", 30s)) << host->Output();
+    raw.SendPacket(std::string(1, '\x03'));  // ptReady, as a client would
+    std::vector<std::string> garbage = {
+        "",                                              // zero length
+        std::string(1, '\0'),                            // ptCommand without its command
+        Command(2, 4),                                   // another player's move
+        Command(20, 1),                                  // a player beyond the game
+        Command(3, 4) + "x",                             // one byte too many
+        std::string("\x01\x05\x00\x00\x00\x00\x00\x00\x00\x02", 10),  // frame data claiming 2 commands, none there
+        std::string("\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00", 10),  // frame data sent to the host
+        std::string("\x02", 1),                          // truncated start record
+        std::string(141, '\x02'),                        // start record to the host
+        std::string("\x07", 1),                          // unknown type
+        std::string(65535, '\x01'),                      // the largest length there is
+    };
+    for (const auto& payload : garbage) raw.SendPacket(payload);
+    std::mt19937 random(12345);
+    for (int i = 0; i < 200; ++i) {
+        std::string payload(random() % 64, '\0');
+        for (char& c : payload) c = static_cast<char>(random());
+        raw.SendPacket(payload);
+    }
+    raw.SendBytes(std::string("\x10\x00\x00", 3));  // a packet that never ends
+    ASSERT_EQ(host->Wait(60s), 0) << host->Output();
+    ASSERT_EQ(honest->Wait(30s), 0) << honest->Output();
+    EXPECT_NE(host->Output().find("lobby: Packet-Error"), std::string::npos);
+    EXPECT_EQ(Checksums(honest->Output()), Checksums(host->Output()));
+    EXPECT_EQ(Checksums(host->Output()).size(), 400u);
+}
