@@ -86,6 +86,11 @@ int HostGame(const TSimOptions& o) {
     TNetworkSession session(shell, o);
     TTcpController controller(shell, "", o.Port);
     Controller = &controller;
+    // Port 0 lets the system choose a free port; tools learn it from here.
+    if (o.Port == 0) {
+        std::printf("port %d\n", controller.Adapter().Port);
+        std::fflush(stdout);
+    }
     session.Attach(controller);
     if (o.Seed) controller.SeedOverride = *o.Seed;
 

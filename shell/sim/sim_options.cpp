@@ -42,7 +42,8 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw EUsageError(a + " needs a value");
             return args[++i];
         };
-        if ((host || join) && a == "--port") o.Port = Number<int>(a, value(), 1, 65535);
+        if (host && a == "--port") o.Port = Number<int>(a, value(), 0, 65535);
+        else if (join && a == "--port") o.Port = Number<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();
         else if ((host || join) && a == "--frames") o.Frames = Number<std::int32_t>(a, value(), 0, INT32_MAX);
         else if (host && a == "--clients") o.Clients = Number<int>(a, value(), 0, 254);

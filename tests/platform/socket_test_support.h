@@ -1,6 +1,7 @@
 #pragma once
 // Loopback helpers for the socket tests: a bounded loop driver and raw POSIX
 // peers whose bytes the test controls exactly.
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -164,9 +165,10 @@ inline int UnusedPort() {
 
 // The frame of one packet: 2-byte little-endian length, then the payload.
 inline std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& payload) {
-    std::vector<std::uint8_t> frame{static_cast<std::uint8_t>(payload.size() & 0xFF),
-                                    static_cast<std::uint8_t>(payload.size() >> 8)};
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    std::vector<std::uint8_t> frame(payload.size() + 2);
+    frame[0] = static_cast<std::uint8_t>(payload.size() & 0xFF);
+    frame[1] = static_cast<std::uint8_t>(payload.size() >> 8);
+    std::copy(payload.begin(), payload.end(), frame.begin() + 2);
     return frame;
 }
 

@@ -29,19 +29,6 @@ using orbitfall::testing::TempFolder;
 
 namespace {
 
-int FreePort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
 // frame number -> checksum, from "frame f checksum h" lines.
 std::map<int, std::string> Checksums(const std::string& output) {
     std::map<int, std::string> frames;
@@ -69,11 +56,23 @@ std::string PlayerLeftText(const std::string& name) {
 
 class NetworkTest : public ::testing::Test {
 protected:
+    // The host listens on a port the system picks and names it first thing,
+    // so tests running side by side never share a port.
     std::unique_ptr<ChildProcess> Host(const std::string& userDir, std::vector<std::string> args) {
-        std::vector<std::string> all{ORBITFALL_SIM, "host", "--port", std::to_string(port),
-                                     "--user-dir", userDir};
+        std::vector<std::string> all{ORBITFALL_SIM, "host", "--port", "0", "--user-dir", userDir};
         all.insert(all.end(), args.begin(), args.end());
-        return std::make_unique<ChildProcess>(all, userDir + "out.txt");
+        auto host = std::make_unique<ChildProcess>(all, userDir + "out.txt");
+        const std::regex portLine(R"(^port ([0-9]+)\n)");
+        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+            std::smatch m;
+            const std::string out = host->Output();
+            if (std::regex_search(out, m, portLine)) {
+                port = std::stoi(m[1]);
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return host;
     }
     std::unique_ptr<ChildProcess> Join(const std::string& userDir, std::vector<std::string> args) {
         std::vector<std::string> all{ORBITFALL_SIM, "join", "127.0.0.1", "--port", std::to_string(port),
@@ -96,7 +95,7 @@ protected:
         return client;
     }
 
-    int port = FreePort();
+    int port = 0;
 };
 
 }  // namespace
