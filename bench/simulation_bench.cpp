@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/fleet_orders.h"
 #include "infra/data_dirs.h"
 #include "infra/event_log.h"
 #include "infra/random.h"
@@ -24,19 +25,7 @@ std::unique_ptr<TGame> NewOrderedGame() {
     SetRandomState(31337);
     auto game = std::make_unique<TGame>("Kreuzung", 4, 1);
     StartUnits(*game);
-    const float targets[5][2] = {{0, 0}, {225, 225}, {75, 225}, {225, 75}, {75, 75}};
-    for (std::uint8_t p = 1; p <= 4; ++p) {
-        TCommand select;
-        select.Kind = ckSelectAll;
-        select.Player = p;
-        game->ExecuteCommand(select);
-        TCommand move;
-        move.Kind = ckMove;
-        move.Player = p;
-        move.SetFloat(1, targets[p][0]);
-        move.SetFloat(2, targets[p][1]);
-        game->ExecuteCommand(move);
-    }
+    bench::OrderFleetsAcross(*game);
     return game;
 }
 

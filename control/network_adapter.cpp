@@ -69,9 +69,11 @@ struct TTcpAdapter::TImpl {
 
     void Receive(std::shared_ptr<TPeer> peer) {
         TTcpConnection* connection = peer->connection;
-        peer->buffer.Append(connection->BytesWaiting(), [connection](std::uint8_t* to, std::size_t n) {
+        const std::size_t waiting = connection->BytesWaiting();
+        peer->buffer.Append(waiting, [connection](std::uint8_t* to, std::size_t n) {
             return connection->ReceiveBuf(to, n);
         });
+        self.BytesReceived += waiting;
         while (!peer->closed) {
             auto packet = peer->buffer.FrontPacket();
             if (!packet) break;
@@ -182,11 +184,18 @@ void TTcpAdapter::Send(const void* buffer, std::size_t size, TConnection connect
 
     if (connection != nullptr) {
         // A connection that has already gone is no longer addressable.
-        if (impl_->Addresses(connection)) connection->SendBuf(frame.data(), frame.size());
+        if (impl_->Addresses(connection)) {
+            connection->SendBuf(frame.data(), frame.size());
+            BytesSent += frame.size();
+        }
     } else if (impl_->server) {
-        for (const auto& peer : impl_->clients) peer->connection->SendBuf(frame.data(), frame.size());
+        for (const auto& peer : impl_->clients) {
+            peer->connection->SendBuf(frame.data(), frame.size());
+            BytesSent += frame.size();
+        }
     } else if (impl_->serverPeer) {
         impl_->serverPeer->connection->SendBuf(frame.data(), frame.size());
+        BytesSent += frame.size();
     }
 }
 

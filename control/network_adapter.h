@@ -84,6 +84,9 @@ public:
     ~TTcpAdapter() override;
 
     int Port = 0;
+    // Bytes put on and taken off the wire, length prefixes included.
+    std::uint64_t BytesSent = 0;
+    std::uint64_t BytesReceived = 0;
 
     TConnection GetClient(int index) const override;
     int ClientCount() const override;

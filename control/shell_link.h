@@ -31,6 +31,8 @@ public:
     virtual TEventLoop& EventLoop() = 0;
     // One turn of the event loop: whatever events are pending are dispatched.
     virtual void ProcessMessages() = 0;
+    // The program is ending: waits that process messages give up.
+    virtual bool Terminated() = 0;
     virtual void Sleep(int milliseconds) = 0;
     virtual std::uint32_t TickCount() = 0;
 

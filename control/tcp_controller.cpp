@@ -32,7 +32,7 @@ TTcpController::TTcpController(TShellLink& shell, const std::string& host, int p
 
     if (isServer_) adapter_->Listen();
     else adapter_->Connect(host);
-    while (adapter_->State == 1) {
+    while (adapter_->State == 1 && !shell.Terminated()) {
         shell.Sleep(1);
         shell.ProcessMessages();
     }
@@ -196,6 +196,7 @@ void TTcpController::ExecuteCommands() {
     TShellLink& shell = Shell();
     const std::uint32_t t0 = shell.TickCount();
     while (frameQueue_.empty()) {
+        if (shell.Terminated()) throw Exception(Translate("connectioninterrupted"));
         shell.Sleep(1);
         shell.ProcessMessages();
         if (shell.TickCount() - t0 > static_cast<std::uint32_t>(FrameWait.count()))
@@ -248,7 +249,7 @@ void TTcpController::StartHostGame() {
     ReadyCount = 0;
     // Counted against the clients still connected, so one that leaves during
     // the wait does not hold the host forever.
-    while (ReadyCount < adapter_->ClientCount()) {
+    while (ReadyCount < adapter_->ClientCount() && !Shell().Terminated()) {
         Shell().ProcessMessages();
         Shell().Sleep(10);
     }

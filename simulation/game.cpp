@@ -21,6 +21,10 @@ namespace orbitfall {
 namespace {
 
 constexpr std::uint8_t MaxPlayers = 15;
+// Every player keeps two counters per map unit: a map file naming an
+// unbounded size would exhaust memory (gigabytes at 20000 x 20000) before
+// anything else could refuse it. Eight times the largest shipped map.
+constexpr std::int32_t MaxMapSize = 4096;
 
 struct TColor {
     std::uint8_t R, G, B;
@@ -90,6 +94,9 @@ void TGame::LoadMapFile(TXMLItem& root) {
     Width = StrToInt(info.ItemNamed("Width").Text());
     Height = StrToInt(info.ItemNamed("Height").Text());
     if (Width < 0 || Height < 0) throw ERangeError();
+    if (Width > MaxMapSize || Height > MaxMapSize)
+        throw ERangeError("Map size " + std::to_string(Width) + " x " + std::to_string(Height) +
+                          " is above " + std::to_string(MaxMapSize) + " x " + std::to_string(MaxMapSize));
 
     TXMLItem& objects = root.ItemNamed("Objects");
     for (int i = 0; i < objects.Count(); ++i) {

@@ -27,6 +27,12 @@ public:
     std::string SelectedMap() override { return selectedMap_; }
     TEventLoop& EventLoop() override { return loop_; }
     void ProcessMessages() override;
+    bool Terminated() override { return terminated_; }
+    // The run is over: the frame timer stops and waits give up.
+    void Terminate() {
+        terminated_ = true;
+        timerRunning_ = false;
+    }
     void Sleep(int milliseconds) override;
     std::uint32_t TickCount() override;
     void ShowError(const std::string& message) override;
@@ -34,7 +40,6 @@ public:
     // Waits up to timeout for events, or less when the frame timer is due
     // sooner, and dispatches them (the frame timer included).
     void RunFor(std::chrono::milliseconds timeout);
-    void StopFrameTimer() { timerRunning_ = false; }
 
     int FrameInterval() const { return frameInterval_; }
     const std::string& LastError() const { return lastError_; }
@@ -46,6 +51,7 @@ private:
     std::string selectedMap_;
     int frameInterval_ = 50;
     bool timerRunning_ = false;
+    bool terminated_ = false;
     std::chrono::steady_clock::time_point nextTick_;
     std::string lastError_;
 };

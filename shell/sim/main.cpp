@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "orbitfall-sim: %s\n%s", e.what(), SimUsage);
         return 2;
     }
+    // Network games are watched while they run: one line at a time.
+    if (options.Command == "host" || options.Command == "join") std::setvbuf(stdout, nullptr, _IOLBF, 0);
     try {
         TInfraUnits units(ExecutableDir(), "", options.UserDir);
         if (options.Command == "run") return RunGame(options);

@@ -1,6 +1,7 @@
 // orbitfall-sim host and join: a networked game without windows. The frame
 // timer runs on the process's event loop, the lobby goes to standard output,
 // and scripted commands are issued between frames as mouse actions would be.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
@@ -41,6 +42,24 @@ public:
     }
     bool Failed() const { return loop_.Stopped(); }
 
+    // frames per second over the frames run, Lag as the caption shows it
+    // (sampled after every frame), and the bytes on the wire.
+    void PrintStats() const {
+        const double seconds = framesExecuted_ > 1
+            ? std::chrono::duration<double>(lastFrame_ - firstFrame_).count() : 0.0;
+        std::vector<std::int32_t> lags = lags_;
+        std::sort(lags.begin(), lags.end());
+        const std::int32_t median = lags.empty() ? 0 : lags[lags.size() / 2];
+        const std::int32_t most = lags.empty() ? 0 : lags.back();
+        const TTcpAdapter& adapter = controller_->Adapter();
+        std::printf("stats frames %lld seconds %.3f fps %.1f lag-median %d lag-max %d bytes-sent %llu "
+                    "bytes-received %llu\n",
+                    static_cast<long long>(framesExecuted_), seconds,
+                    seconds > 0 ? (framesExecuted_ - 1) / seconds : 0.0, median, most,
+                    static_cast<unsigned long long>(adapter.BytesSent),
+                    static_cast<unsigned long long>(adapter.BytesReceived));
+    }
+
 private:
     void Tick() {
         if (Done() || loop_.InFrame()) return;
@@ -49,8 +68,12 @@ private:
         while (nextScript_ < script_.size() && script_[nextScript_].Frame <= game->Frame)
             controller_->IssueCommand(script_[nextScript_++].Command);
         const std::int32_t frame = game->Frame;
-        if (loop_.DoTimer(*controller_) && frame == options_.NudgeAt) Nudge(*game);
-        if (Done()) shell_.StopFrameTimer();
+        if (!loop_.DoTimer(*controller_)) return;
+        lastFrame_ = std::chrono::steady_clock::now();
+        if (framesExecuted_ == 1) firstFrame_ = lastFrame_;
+        if (options_.Stats) lags_.push_back(controller_->Lag);
+        if (frame == options_.NudgeAt) Nudge(*game);
+        if (Done()) shell_.Terminate();
     }
 
     // Test aid: one unit moved by a hair, as a faulty machine would.
@@ -69,6 +92,8 @@ private:
     std::vector<TScriptCommand> script_;
     std::size_t nextScript_ = 0;
     std::int64_t framesExecuted_ = 0;
+    std::chrono::steady_clock::time_point firstFrame_, lastFrame_;
+    std::vector<std::int32_t> lags_;
     bool seedPrinted_ = false;
 };
 
@@ -95,8 +120,11 @@ int HostGame(const TSimOptions& o) {
     if (o.Seed) controller.SeedOverride = *o.Seed;
 
     while (controller.Adapter().ClientCount() < o.Clients) shell.RunFor(std::chrono::milliseconds(10));
+    // Frames run on the timer while the host waits for its clients to be
+    // ready; once the last one has run, the wait gives up too.
     controller.StartGame();
     while (!session.Done()) shell.RunFor(std::chrono::milliseconds(20));
+    if (o.Stats) session.PrintStats();
     std::fflush(stdout);
     Drain(shell);
     Controller = nullptr;
@@ -111,6 +139,7 @@ int JoinGame(const TSimOptions& o) {
     controller.FrameWait = std::chrono::milliseconds(o.WaitMs);
     session.Attach(controller);
     while (!session.Done()) shell.RunFor(std::chrono::milliseconds(20));
+    if (o.Stats) session.PrintStats();
     std::fflush(stdout);
     Controller = nullptr;
     return session.Failed() ? 1 : 0;

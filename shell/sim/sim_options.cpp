@@ -10,9 +10,9 @@ const char* const SimUsage =
     "                    [--script FILE] [--record] [--dump-at F1,F2,...] [--user-dir DIR]\n"
     "  orbitfall-sim verify REPLAY [--user-dir DIR]\n"
     "  orbitfall-sim host --clients K --map NAME --frames F [--frame-ms MS] [--seed S]\n"
-    "                     [--script FILE] [--port P] [--user-dir DIR]\n"
+    "                     [--script FILE] [--port P] [--user-dir DIR] [--stats]\n"
     "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
-    "                     [--wait-ms MS] [--nudge-at F]\n";
+    "                     [--wait-ms MS] [--nudge-at F] [--stats]\n";
 
 namespace {
 
@@ -46,6 +46,7 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         else if (join && a == "--port") o.Port = Number<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();
         else if ((host || join) && a == "--frames") o.Frames = Number<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if ((host || join) && a == "--stats") o.Stats = true;
         else if (host && a == "--clients") o.Clients = Number<int>(a, value(), 0, 254);
         else if (host && a == "--map") o.Map = value();
         else if (host && a == "--frame-ms") o.FrameMs = Number<int>(a, value(), 1, 10000);

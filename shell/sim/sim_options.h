@@ -34,6 +34,8 @@ struct TSimOptions {
     // Test options of join: the client's wait for frame data, and a nudge of
     // its world after the given frame (to prove that divergence is caught).
     int WaitMs = 30000;
+    // host and join: a closing "stats" line (frames per second, Lag, bytes).
+    bool Stats = false;
     std::int32_t NudgeAt = -1;
 };
 

@@ -35,11 +35,13 @@ public:
     void ProcessMessages() override {
         if (onProcessMessages) onProcessMessages();
     }
+    bool Terminated() override { return terminated; }
     void Sleep(int) override {}
     std::uint32_t TickCount() override { return ticks++; }
     void ShowError(const std::string& message) override { errors.push_back(message); }
 
     TEventLoop loop;
+    bool terminated = false;
     int windowsCreated = 0;
     int frameInterval = 50;
     std::uint32_t ticks = 0;

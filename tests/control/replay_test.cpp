@@ -66,7 +66,7 @@ protected:
                 controller.QueueCommand(move);
             }
             ASSERT_TRUE(loop.DoTimer(controller)) << (shell.errors.empty() ? "" : shell.errors.back());
-            checksums.push_back(controller.FrameHeader.Checksum);
+            checksums.push_back(std::uint32_t{controller.FrameHeader.Checksum});
         }
     }
 
@@ -104,7 +104,7 @@ TEST_F(ReplayTest, RecordedGamePlaysBackWithEveryChecksumEqual) {
     // The start record beside it names the game as this machine played it.
     const TStartInfo info = ReadStartFile(user.Path() + "Replays/Latest.ofs");
     EXPECT_EQ(info.MapName(), kTestMap);
-    EXPECT_EQ(info.RandomSeed, 4242);
+    EXPECT_EQ(std::int32_t{info.RandomSeed}, 4242);
     EXPECT_EQ(info.PlayerCount, 2);
 }
 

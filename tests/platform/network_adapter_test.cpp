@@ -332,7 +332,8 @@ TEST(TcpAdapter, ClientSeesTheServerGoOnceAndCanJoinAgain) {
 TEST(TcpAdapter, RefusedConnectionEndsInStateZeroWithoutException) {
     TEventLoop loop;
     TProbe client(loop);
-    client.adapter->Port = testing::UnusedPort();
+    testing::TRefusingPort refusing;
+    client.adapter->Port = refusing.Port();
     client.adapter->Connect("127.0.0.1");
     EXPECT_EQ(client.adapter->State, 1);
     EXPECT_NO_THROW(RunUntil(loop, [&] { return client.adapter->State != 1; }));

@@ -158,10 +158,29 @@ private:
 };
 
 // A port nobody listens on: bound once by the system, then released.
-inline int UnusedPort() {
-    TRawListener listener;
-    return listener.Port();
-}
+// A loopback port that refuses connections for as long as this lives: bound
+// but not listening. (A port merely released again could be handed out as
+// the source port of the very connection that tries it, and on loopback that
+// connection would then succeed by connecting to itself.)
+class TRefusingPort {
+public:
+    TRefusingPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = Loopback(0);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        socklen_t length = sizeof address;
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+    }
+    TRefusingPort(const TRefusingPort&) = delete;
+    TRefusingPort& operator=(const TRefusingPort&) = delete;
+    ~TRefusingPort() { ::close(fd_); }
+    int Port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
 
 // The frame of one packet: 2-byte little-endian length, then the payload.
 inline std::vector<std::uint8_t> Frame(const std::vector<std::uint8_t>& payload) {

@@ -152,7 +152,8 @@ TEST(TcpSocket, RefusedConnectionIsAnErrorRaisedUnlessHandled) {
             };
         }
         client.OnDisconnect = [&](TTcpConnection&) { ++disconnects; };
-        client.Open("127.0.0.1", testing::UnusedPort());
+        testing::TRefusingPort refusing;
+        client.Open("127.0.0.1", refusing.Port());
         int raised = 0;
         testing::RunCountingErrors(loop, raised, [&] { return raised > 0 || errors > 0; });
         testing::RunCountingErrors(loop, raised, [] { return false; }, std::chrono::milliseconds(50));

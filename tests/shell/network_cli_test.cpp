@@ -261,3 +261,14 @@ TEST_F(NetworkTest, HostSurvivesGarbageAndRelaysNoneOfItToTheHonestClient) {
     EXPECT_EQ(Checksums(honest->Output()), Checksums(host->Output()));
     EXPECT_EQ(Checksums(host->Output()).size(), 400u);
 }
+
+TEST_F(NetworkTest, CommandBeforeAnyGameIsAPacketErrorNotACrash) {
+    TempFolder h;
+    auto host = Host(h.Path(), {"--clients", "2", "--map", "Zweikampf", "--frames", "10"});
+    RawPeer raw(port);
+    ASSERT_TRUE(raw.Connected());
+    raw.SendPacket(Command(2, 4));
+    raw.SendPacket(std::string("\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00", 10));
+    ASSERT_TRUE(host->WaitForOutput("lobby: Packet-Error\nlobby: Packet-Error\n", 10s)) << host->Output();
+    EXPECT_EQ(Checksums(host->Output()).size(), 0u);  // still waiting for its second client
+}

@@ -30,7 +30,7 @@ TEST(Script, ReadsEveryCommandWithFrameAndPlayer) {
     EXPECT_EQ(commands[3].Command.IntAt(0), 0);
     EXPECT_EQ(commands[3].Command.FloatAt(1), 150.5f);
     EXPECT_EQ(commands[3].Command.FloatAt(2), -2.0f);
-    EXPECT_EQ(commands[3].Command.Frame, 9);
+    EXPECT_EQ(std::int32_t{commands[3].Command.Frame}, 9);  // a packed field: copied, not bound
     EXPECT_EQ(commands[3].Command.Player, 3);
     EXPECT_EQ(commands[4].Command.Kind, 9);
     EXPECT_EQ(commands[4].Command.Flags, 3);

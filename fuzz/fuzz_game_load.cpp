@@ -1,0 +1,54 @@
+// The unit-type loader and the map loader: the input's first byte picks the
+// file the rest of the input replaces (even: the units file, odd: the map),
+// the other file stays the shipped one. A game is created from them, its
+// start units placed and a few frames run. Errors the loaders raise by design
+// are expected; anything else is a finding.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "fuzz/fuzz_support.h"
+#include "infra/errors.h"
+#include "infra/random.h"
+#include "simulation/game.h"
+
+using namespace orbitfall;
+
+namespace {
+
+std::string shippedUnits;
+std::string shippedMap;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::SetUpProcess();
+    shippedUnits = fuzz::ReadText(fuzz::DataFolder() + "Units/Units.ofu");
+    shippedMap = fuzz::ReadText(fuzz::DataFolder() + "Maps/Zweikampf.ofm");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) return 0;
+    const bool fuzzMap = data[0] & 1;
+    const std::string units = fuzzMap ? shippedUnits : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string map = fuzzMap ? std::string(reinterpret_cast<const char*>(data + 1), size - 1) : shippedMap;
+    fuzz::WriteBytes(fuzz::DataFolder() + "Units/Units.ofu", units.data(), units.size());
+    fuzz::WriteBytes(fuzz::DataFolder() + "Maps/Fuzz.ofm", map.data(), map.size());
+
+    SetRandomState(12345);
+    std::unique_ptr<TGame> game;
+    try {
+        game = std::make_unique<TGame>("Fuzz", 2, 1);
+        StartUnits(*game);
+        for (int frame = 0; frame < 3; ++frame) {
+            game->Move();
+            game->Dead();
+            ++game->Frame;
+        }
+        (void)game->Checksum();
+    } catch (const Exception&) {
+    }
+    return 0;
+}

@@ -1,0 +1,92 @@
+// A client's packet handling with a running game, started from a start
+// packet. The input is cut into packets as the wire frames them. A frame the
+// input queued is tried once (its checksum decides); then, if the game is
+// gone, stopped or diverted, the client is started afresh from the canonical
+// start packet, and it must run one well-formed frame.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "control/frame_loop.h"
+#include "control/packets.h"
+#include "control/tcp_controller.h"
+#include "fuzz/fuzz_support.h"
+#include "simulation/game.h"
+
+using namespace orbitfall;
+
+namespace {
+
+fuzz::TFuzzShell* shell = nullptr;
+TTcpController* lobbyHost = nullptr;
+TTcpController* client = nullptr;
+std::vector<std::uint8_t> startPacket;
+std::uint64_t inputs = 0;
+
+void Fail(const char* what) {
+    std::fprintf(stderr, "lockstep client: %s (last error shown: \"%s\")\n", what, shell->LastError.c_str());
+    std::abort();
+}
+
+void StartFromPacket() {
+    fuzz::Deliver(client->Adapter(), startPacket, nullptr);
+    if (client->GetGame() == nullptr || client->QueuedFrames() != 0) Fail("start packet did not start a game");
+}
+
+bool Diverted() {
+    const TGame* game = client->GetGame();
+    if (game == nullptr || client->QueuedFrames() != 0) return true;
+    const TStartInfo& info = client->StartInfo();
+    return std::memcmp(&info, startPacket.data() + 1, sizeof info) != 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::SetUpProcess();
+    shell = new fuzz::TFuzzShell;
+    // Only there to be connected to; its game never starts.
+    lobbyHost = new TTcpController(*shell, "", 0);
+    client = new TTcpController(*shell, "127.0.0.1", lobbyHost->Adapter().Port);
+    client->FrameWait = std::chrono::milliseconds(0);
+    Controller = client;
+
+    TStartInfo info;
+    info.SetMapName("Zweikampf");
+    info.RandomSeed = 4711;
+    info.PlayerNumber = 2;
+    info.PlayerCount = 2;
+    startPacket.resize(StartPacketSize);
+    startPacket[0] = ptStartGame;
+    std::memcpy(startPacket.data() + 1, &info, sizeof info);
+    StartFromPacket();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    for (auto packet : fuzz::SplitPackets(data, size)) fuzz::Deliver(client->Adapter(), packet, nullptr);
+
+    bool stopped = false;
+    if (client->QueuedFrames() != 0) {
+        TFrameLoop frames;
+        stopped = !frames.DoTimer(*client);
+    }
+    if (stopped || Diverted() || ++inputs % 256 == 0) StartFromPacket();
+
+    TGame& game = client->RequireGame();
+    std::vector<std::uint8_t> frame(FrameDataPacketSize(0));
+    TFrameHeader header;
+    header.Frame = game.Frame;
+    header.Checksum = game.Checksum();
+    frame[0] = ptFrameData;
+    std::memcpy(frame.data() + 1, &header, sizeof header);
+    fuzz::Deliver(client->Adapter(), frame, nullptr);
+    TFrameLoop frames;
+    if (!frames.DoTimer(*client)) Fail("client cannot run a frame after the input");
+    // The host drains the client's commands and ready notes.
+    shell->Loop.Poll();
+    return 0;
+}

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Builds every fuzz target with clang-14 (libFuzzer, ASan, UBSan) and runs
+# each for the given number of seconds from its checked-in seed corpus.
+# Exits non-zero when a target reports anything: crash, sanitizer finding,
+# leak, timeout or out-of-memory. Reproducers land in $BUILD/artifacts/.
+#
+#   bash fuzz/run.sh [SECONDS] [TARGET...]      (default 30 s, all targets)
+# Environment: ORBITFALL_FUZZ_BUILD (build folder, default build-fuzz),
+#              ORBITFALL_FUZZ_JOBS (targets run side by side, default 1).
+set -euo pipefail
+
+seconds=${1:-30}
+shift || true
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${ORBITFALL_FUZZ_BUILD:-$root/build-fuzz}
+jobs=${ORBITFALL_FUZZ_JOBS:-1}
+all_targets=(fuzz_xml fuzz_game_load fuzz_replay fuzz_framing fuzz_lockstep_host fuzz_lockstep_client)
+targets=("${@:-${all_targets[@]}}")
+
+CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DORBITFALL_FUZZ=ON -DORBITFALL_SANITIZE=ON -DORBITFALL_TESTS=OFF -DORBITFALL_BENCH=OFF >/dev/null
+cmake --build "$build" -j2 --target "${targets[@]}" >/dev/null
+
+mkdir -p "$build/artifacts" "$build/logs"
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+run_one() {
+    local target=$1
+    local work="$build/corpus/$target"
+    local dict=()
+    mkdir -p "$work"
+    [[ -f "$root/fuzz/$target.dict" ]] && dict=(-dict="$root/fuzz/$target.dict")
+    # New inputs go to the work corpus (first folder); the seeds stay as checked in.
+    if "$build/fuzz/$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -max_len=8192 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
+        "$work" "$root/fuzz/corpus/$target" >"$build/logs/$target.log" 2>&1; then
+        echo "ok    $target: $(grep -E '^#[0-9]+ +(DONE|pulse|NEW|REDUCE|INITED)' "$build/logs/$target.log" | tail -1 | sed -E 's/ +(NEW|REDUCE|pulse|DONE) +/ /')"
+    else
+        echo "FAIL  $target (log: $build/logs/$target.log)"
+        grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$build/logs/$target.log" | head -8
+        return 1
+    fi
+}
+
+failed=0
+pids=()
+for target in "${targets[@]}"; do
+    run_one "$target" &
+    pids+=($!)
+    if (( ${#pids[@]} >= jobs )); then
+        wait "${pids[0]}" || failed=1
+        pids=("${pids[@]:1}")
+    fi
+done
+for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+exit $failed

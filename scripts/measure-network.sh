@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Measures lockstep play on loopback with real processes:
+#  1. the 50 ms host frame with two clients issuing orders every 5 frames:
+#     the clients' Lag (median, maximum) and the bytes on the wire per frame;
+#  2. the default start (host and three clients, 4 x 200 ships on Kreuzung)
+#     with a 1 ms host frame: frames per second of host and clients.
+# Usage: scripts/measure-network.sh [build-dir]   (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+sim=${1:-build}/orbitfall-sim
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+
+orders() {  # frames, x, y: an order every 5 frames, alternating targets
+  for ((f = 5; f < $1; f += 5)); do
+    echo "$f selectall"
+    if (( (f / 5) % 2 )); then echo "$f move $2 $3"; else echo "$f move $3 $2"; fi
+  done
+}
+
+host_port() {  # waits for the host's "port N" line
+  for _ in $(seq 100); do
+    p=$(sed -n 's/^port \([0-9]*\)$/\1/p' "$1" | head -1)
+    [ -n "$p" ] && { echo "$p"; return; }
+    sleep 0.05
+  done
+  echo "host did not start" >&2; exit 1
+}
+
+run_game() {  # name map frames frame-ms clients
+  local name=$1 map=$2 frames=$3 ms=$4 clients=$5
+  mkdir -p "$work/$name/h"
+  orders "$frames" 100 200 > "$work/$name/h/s.txt"
+  "$sim" host --port 0 --clients "$clients" --map "$map" --frames "$frames" --frame-ms "$ms" \
+    --seed 424242 --stats --script "$work/$name/h/s.txt" --user-dir "$work/$name/h/" > "$work/$name/h/out.txt" 2>&1 &
+  local hpid=$!
+  local port; port=$(host_port "$work/$name/h/out.txt")
+  local pids=()
+  for ((c = 1; c <= clients; c++)); do
+    mkdir -p "$work/$name/c$c"
+    orders "$frames" $((60 * c)) 150 > "$work/$name/c$c/s.txt"
+    "$sim" join 127.0.0.1 --port "$port" --frames "$frames" --stats --script "$work/$name/c$c/s.txt" \
+      --user-dir "$work/$name/c$c/" > "$work/$name/c$c/out.txt" 2>&1 &
+    pids+=($!)
+    sleep 0.3
+  done
+  wait "$hpid"
+  for p in "${pids[@]}"; do wait "$p"; done
+  echo "== $name: $map, $((clients + 1)) players, $frames frames, host frame $ms ms"
+  for d in h $(seq -f 'c%g' 1 "$clients"); do
+    line=$(grep '^stats' "$work/$name/$d/out.txt")
+    echo "  $d: $line"
+    if [ "$d" = h ]; then
+      sent=$(echo "$line" | sed 's/.*bytes-sent \([0-9]*\).*/\1/')
+      echo "      host bytes sent per frame: $((sent / frames)) (to all $clients clients)"
+    else
+      sent=$(echo "$line" | sed 's/.*bytes-sent \([0-9]*\).*/\1/')
+      echo "      client bytes sent per frame: $((sent / frames))"
+    fi
+  done
+  cmp -s "$work/$name/h/Replays/Latest.ofr" "$work/$name/c1/Replays/Latest.ofr" && echo "  replays identical"
+}
+
+run_game lag50 Zweikampf 200 50 2
+run_game fast1 Kreuzung 2000 1 3
