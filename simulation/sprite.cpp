@@ -19,9 +19,11 @@ std::string NameOfSprite(const void* sprite) {
     return static_cast<const TSprite*>(sprite)->GetName();
 }
 
+// Searched from the back: the sprites that go are mostly the newest (shots,
+// explosions), and the engine's Dead frees the latest marked first.
 void EraseOne(std::vector<TSprite*>& list, TSprite* sprite) {
-    auto it = std::find(list.begin(), list.end(), sprite);
-    if (it != list.end()) list.erase(it);
+    auto it = std::find(list.rbegin(), list.rend(), sprite);
+    if (it != list.rend()) list.erase(std::next(it).base());
 }
 
 }  // namespace
@@ -74,11 +76,11 @@ TSprite& TSprite::AddChild(std::unique_ptr<TSprite> sprite) {
 std::unique_ptr<TSprite> TSprite::RemoveChild(TSprite& sprite) {
     std::unique_ptr<TSprite> owned;
     if (!Children) return owned;
-    auto it = std::find_if(Children->begin(), Children->end(),
+    auto it = std::find_if(Children->rbegin(), Children->rend(),
                            [&](const std::unique_ptr<TSprite>& c) { return c.get() == &sprite; });
-    if (it == Children->end()) return owned;
+    if (it == Children->rend()) return owned;
     owned = std::move(*it);
-    Children->erase(it);
+    Children->erase(std::next(it).base());
     EraseOne(*DrawList, &sprite);
     if (Children->empty()) {
         Children.reset();
