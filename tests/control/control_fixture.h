@@ -14,7 +14,7 @@
 #include "infra/language.h"
 #include "platform/event_loop.h"
 #include "simulation/game.h"
-#include "tests/infra/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace orbitfall::testing {
 

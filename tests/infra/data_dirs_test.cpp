@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "infra/errors.h"
-#include "tests/infra/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 using namespace orbitfall;
 using orbitfall::testing::TempFolder;

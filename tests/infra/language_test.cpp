@@ -10,7 +10,7 @@
 #include "infra/data_dirs.h"
 #include "infra/errors.h"
 #include "infra/file_system.h"
-#include "tests/infra/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 using namespace orbitfall;
 using orbitfall::testing::TempFolder;

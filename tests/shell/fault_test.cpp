@@ -2,128 +2,26 @@
 // folder that cannot be written, and replays cut short at every byte.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <map>
-#include <regex>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "infra/data_dirs.h"
 #include "infra/language.h"
-#include "tests/infra/temp_folder.h"
-#include "tests/shell/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/sim_network.h"
 
 using namespace std::chrono_literals;
-using orbitfall::testing::ChildProcess;
-using orbitfall::testing::TempFolder;
+using namespace orbitfall::testing;
 
 namespace {
-
-std::map<int, std::string> Checksums(const std::string& output) {
-    std::map<int, std::string> frames;
-    const std::regex line(R"(frame ([0-9]+) checksum ([0-9a-f]{8}))");
-    std::istringstream in(output);
-    for (std::string s; std::getline(in, s);) {
-        std::smatch m;
-        if (std::regex_match(s, m, line)) frames[std::stoi(m[1])] = m[2];
-    }
-    return frames;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) ++n;
-    return n;
-}
-
-// A peer on loopback that speaks raw bytes to the host.
-class RawPeer {
-public:
-    explicit RawPeer(int port) {
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = htons(static_cast<std::uint16_t>(port));
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) Close();
-        timeval wait{10, 0};
-        if (fd_ >= 0) setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    }
-    ~RawPeer() { Close(); }
-    bool Connected() const { return fd_ >= 0; }
-    void Close() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-    void Send(const std::string& bytes) { ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-    // Reads until size bytes came (false on a timeout or a closed stream).
-    bool Receive(std::size_t size) {
-        std::string got;
-        char buffer[512];
-        while (got.size() < size) {
-            const ssize_t n = ::recv(fd_, buffer, std::min(sizeof buffer, size - got.size()), 0);
-            if (n <= 0) return false;
-            got.append(buffer, static_cast<std::size_t>(n));
-        }
-        return true;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-class FaultTest : public ::testing::Test {
-protected:
-    std::unique_ptr<ChildProcess> Host(const std::string& userDir, std::vector<std::string> args) {
-        std::vector<std::string> all{ORBITFALL_SIM, "host", "--port", "0", "--user-dir", userDir};
-        all.insert(all.end(), args.begin(), args.end());
-        auto host = std::make_unique<ChildProcess>(all, userDir + "out.txt");
-        const std::regex portLine(R"(^port ([0-9]+)\n)");
-        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-            std::smatch m;
-            const std::string out = host->Output();
-            if (std::regex_search(out, m, portLine)) {
-                port = std::stoi(m[1]);
-                break;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return host;
-    }
-    std::unique_ptr<ChildProcess> Join(const std::string& userDir, std::vector<std::string> args) {
-        std::vector<std::string> all{ORBITFALL_SIM, "join", "127.0.0.1", "--port", std::to_string(port),
-                                     "--user-dir", userDir};
-        all.insert(all.end(), args.begin(), args.end());
-        return std::make_unique<ChildProcess>(all, userDir + "out.txt");
-    }
-    static bool WaitForJoins(ChildProcess& host, int joined) {
-        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-            if (Count(host.Output(), "lobby: A player joined the game\n") >= joined) return true;
-            std::this_thread::sleep_for(20ms);
-        }
-        return false;
-    }
-
-    int port = 0;
-};
+class FaultTest : public orbitfall::testing::SimNetworkTest {};
 
 std::string PacketHeader(std::size_t payloadSize) {
     return {static_cast<char>(payloadSize & 0xFF), static_cast<char>(payloadSize >> 8)};

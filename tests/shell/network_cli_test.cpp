@@ -2,49 +2,19 @@
 // the host and its clients, compared by their printed checksums and replays.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <random>
-#include <regex>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "infra/data_dirs.h"
 #include "infra/language.h"
-#include "tests/infra/temp_folder.h"
-#include "tests/shell/child_process.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/sim_network.h"
 
 using namespace std::chrono_literals;
-using orbitfall::testing::ChildProcess;
-using orbitfall::testing::TempFolder;
+using namespace orbitfall::testing;
 
 namespace {
-
-// frame number -> checksum, from "frame f checksum h" lines.
-std::map<int, std::string> Checksums(const std::string& output) {
-    std::map<int, std::string> frames;
-    const std::regex line(R"(frame ([0-9]+) checksum ([0-9a-f]{8}))");
-    std::istringstream in(output);
-    for (std::string s; std::getline(in, s);) {
-        std::smatch m;
-        if (std::regex_match(s, m, line)) frames[std::stoi(m[1])] = m[2];
-    }
-    return frames;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::string PlayerLeftText(const std::string& name) {
     orbitfall::SetDataDirs(std::string(ORBITFALL_SOURCE_DIR) + "/Game/Data/", TempFolder().Path());
@@ -54,49 +24,7 @@ std::string PlayerLeftText(const std::string& name) {
     return text;
 }
 
-class NetworkTest : public ::testing::Test {
-protected:
-    // The host listens on a port the system picks and names it first thing,
-    // so tests running side by side never share a port.
-    std::unique_ptr<ChildProcess> Host(const std::string& userDir, std::vector<std::string> args) {
-        std::vector<std::string> all{ORBITFALL_SIM, "host", "--port", "0", "--user-dir", userDir};
-        all.insert(all.end(), args.begin(), args.end());
-        auto host = std::make_unique<ChildProcess>(all, userDir + "out.txt");
-        const std::regex portLine(R"(^port ([0-9]+)\n)");
-        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-            std::smatch m;
-            const std::string out = host->Output();
-            if (std::regex_search(out, m, portLine)) {
-                port = std::stoi(m[1]);
-                break;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return host;
-    }
-    std::unique_ptr<ChildProcess> Join(const std::string& userDir, std::vector<std::string> args) {
-        std::vector<std::string> all{ORBITFALL_SIM, "join", "127.0.0.1", "--port", std::to_string(port),
-                                     "--user-dir", userDir};
-        all.insert(all.end(), args.begin(), args.end());
-        return std::make_unique<ChildProcess>(all, userDir + "out.txt");
-    }
-    // Starts a client and waits until the host has seen it join.
-    std::unique_ptr<ChildProcess> JoinInTurn(ChildProcess& host, int joined, const std::string& userDir,
-                                             std::vector<std::string> args) {
-        auto client = Join(userDir, std::move(args));
-        const std::string line = "lobby: A player joined the game\n";
-        for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-            const std::string out = host.Output();
-            int count = 0;
-            for (std::size_t p = out.find(line); p != std::string::npos; p = out.find(line, p + 1)) ++count;
-            if (count >= joined) break;
-            std::this_thread::sleep_for(20ms);
-        }
-        return client;
-    }
-
-    int port = 0;
-};
+class NetworkTest : public orbitfall::testing::SimNetworkTest {};
 
 }  // namespace
 
@@ -180,43 +108,6 @@ TEST_F(NetworkTest, NudgedClientStopsWithGameAsynchronAtTheNextFrame) {
 
 namespace {
 
-// A peer that speaks raw bytes to the host.
-class RawPeer {
-public:
-    explicit RawPeer(int port) {
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = htons(static_cast<std::uint16_t>(port));
-        for (int i = 0; i < 100; ++i) {
-            fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-            if (::connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return;
-            ::close(fd_);
-            fd_ = -1;
-            std::this_thread::sleep_for(50ms);
-        }
-    }
-    bool Connected() const { return fd_ >= 0; }
-    ~RawPeer() { ::close(fd_); }
-    void SendBytes(const std::string& bytes) {
-        std::size_t sent = 0;
-        while (sent < bytes.size()) {
-            const ssize_t n = ::send(fd_, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) return;
-            sent += static_cast<std::size_t>(n);
-        }
-    }
-    void SendPacket(const std::string& payload) {
-        std::string frame(2, '\0');
-        frame[0] = static_cast<char>(payload.size() & 0xFF);
-        frame[1] = static_cast<char>(payload.size() >> 8);
-        SendBytes(frame + payload);
-    }
-
-private:
-    int fd_ = -1;
-};
-
 std::string Command(std::uint8_t player, std::uint8_t kind) {
     std::string p(24, '\0');
     p[1] = static_cast<char>(kind);
@@ -254,7 +145,7 @@ TEST_F(NetworkTest, HostSurvivesGarbageAndRelaysNoneOfItToTheHonestClient) {
         for (char& c : payload) c = static_cast<char>(random());
         raw.SendPacket(payload);
     }
-    raw.SendBytes(std::string("\x10\x00\x00", 3));  // a packet that never ends
+    raw.Send(std::string("\x10\x00\x00", 3));  // a packet that never ends
     ASSERT_EQ(host->Wait(60s), 0) << host->Output();
     ASSERT_EQ(honest->Wait(30s), 0) << honest->Output();
     EXPECT_NE(host->Output().find("lobby: Packet-Error"), std::string::npos);

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "tests/infra/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 using orbitfall::testing::TempFolder;
 

@@ -12,7 +12,7 @@
 #include "infra/random.h"
 #include "simulation/controlled_unit.h"
 #include "simulation/game.h"
-#include "tests/infra/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 namespace orbitfall::testing {
 

@@ -42,14 +42,14 @@ int LastFrame(const std::vector<std::string>& lines, int previous) {
 
 // Runs until every process has ended or the deadline passes (then kills
 // them), reading memory when a process's output reaches a wanted frame.
-void Watch(std::vector<std::unique_ptr<WatchedProcess>>& processes, const TSoakOptions& o,
+void Watch(std::vector<std::unique_ptr<ChildProcess>>& processes, const TSoakOptions& o,
            Clock::time_point deadline, std::vector<TMemorySample>& samples) {
     std::vector<int> reached(processes.size(), -1);
     std::vector<std::size_t> nextWanted(processes.size(), 0);
     for (;;) {
         bool running = false;
         for (std::size_t i = 0; i < processes.size(); ++i) {
-            WatchedProcess& p = *processes[i];
+            ChildProcess& p = *processes[i];
             const bool ended = p.Poll();
             reached[i] = LastFrame(p.NewLines(), reached[i]);
             while (!ended && nextWanted[i] < o.MemoryAt.size() && reached[i] >= o.MemoryAt[nextWanted[i]]) {
@@ -91,14 +91,14 @@ TSoakResult RunSoak(const TSoakOptions& o) {
         WriteFile(dirs.back() + "script.txt", scripts[static_cast<std::size_t>(i)]);
     }
 
-    std::vector<std::unique_ptr<WatchedProcess>> processes;
+    std::vector<std::unique_ptr<ChildProcess>> processes;
     const std::string frames = std::to_string(o.Frames);
-    processes.push_back(std::make_unique<WatchedProcess>(
+    processes.push_back(std::make_unique<ChildProcess>(
         std::vector<std::string>{o.Sim, "host", "--port", "0", "--clients", std::to_string(Clients), "--map", Map,
                                  "--frames", frames, "--frame-ms", std::to_string(o.FrameMs), "--seed",
                                  std::to_string(o.Seed), "--script", dirs[0] + "script.txt", "--user-dir", dirs[0]},
         dirs[0] + "out.txt"));
-    WatchedProcess& host = *processes[0];
+    ChildProcess& host = *processes[0];
     auto waitForHost = [&](const std::regex& pattern, int count) {
         std::smatch m;
         for (auto end = Clock::now() + 20s; Clock::now() < end; std::this_thread::sleep_for(10ms)) {
@@ -115,7 +115,7 @@ TSoakResult RunSoak(const TSoakOptions& o) {
     const std::string port = m[1];
     // One at a time, so client i plays as player i + 1 and runs script i.
     for (int i = 1; i <= Clients; ++i) {
-        processes.push_back(std::make_unique<WatchedProcess>(
+        processes.push_back(std::make_unique<ChildProcess>(
             std::vector<std::string>{o.Sim, "join", "127.0.0.1", "--port", port, "--frames", frames, "--script",
                                      dirs[static_cast<std::size_t>(i)] + "script.txt", "--user-dir",
                                      dirs[static_cast<std::size_t>(i)]},
@@ -132,7 +132,7 @@ TSoakResult RunSoak(const TSoakOptions& o) {
         r.Checksums.push_back(FrameChecksums(r.Outputs.back()));
         const std::string replay = dirs[i] + "Replays/Latest.ofr";
         r.Replays.push_back(ReadFile(replay));
-        WatchedProcess verify({o.Sim, "verify", replay, "--user-dir", dirs[i]}, dirs[i] + "verify.txt");
+        ChildProcess verify({o.Sim, "verify", replay, "--user-dir", dirs[i]}, dirs[i] + "verify.txt");
         while (!verify.Poll() && Clock::now() < deadline) std::this_thread::sleep_for(10ms);
         verify.Kill();
         r.VerifyCodes.push_back(verify.ExitCode());
@@ -152,7 +152,7 @@ TSoakResult RunSoak(const TSoakOptions& o) {
     if (recorded.empty()) return r;
     WriteFile(replayed + "script.txt", RunScript(recorded));
     const std::string last = std::to_string(recorded.size() - 1);
-    WatchedProcess run({o.Sim, "run", "--map", Map, "--players", std::to_string(Clients + 1), "--seed",
+    ChildProcess run({o.Sim, "run", "--map", Map, "--players", std::to_string(Clients + 1), "--seed",
                         std::to_string(o.Seed), "--frames", std::to_string(recorded.size()), "--script",
                         replayed + "script.txt", "--dump-at", "0," + last, "--user-dir", replayed},
                        replayed + "out.txt");

@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/soak/watched_process.h"
+#include "tests/support/child_process.h"
 
 namespace orbitfall::soak {
+
+using testing::ChildProcess;
+using testing::TMemory;
 
 struct TSoakOptions {
     std::string Sim;      // the orbitfall-sim executable

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "shell/sim/script.h"
-#include "tests/infra/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tests/soak/replay_records.h"
 #include "tests/soak/soak_game.h"
 #include "tests/soak/soak_script.h"
