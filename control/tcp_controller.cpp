@@ -81,7 +81,8 @@ bool TTcpController::AcceptRelay(const std::uint8_t* buffer, std::size_t size,
     if (sender == playerOf_.end()) return false;
     TCommand command;
     std::memcpy(&command, buffer + 1, sizeof command);
-    return command.Player == sender->second;
+    const TGame* game = GetGame();
+    return command.Player == sender->second && game && game->AcceptsCommand(command);
 }
 
 void TTcpController::PacketReceived(TPointerStream& stream, TNetworkadapter::TConnection connection) {
@@ -111,6 +112,12 @@ void TTcpController::HandlePacket(TPointerStream& stream, TNetworkadapter::TConn
             const auto sender = playerOf_.find(connection);
             if (sender == playerOf_.end() || sender->second != command.Player) {
                 Log("Network", 4, "Command for another player dropped");
+                return;
+            }
+            // One client must not be able to stop everybody's game with a
+            // command the game refuses (a move to no number, a negative word).
+            if (!RequireGame().AcceptsCommand(command)) {
+                Log("Network", 4, "Invalid command dropped");
                 return;
             }
             QueueCommand(command);

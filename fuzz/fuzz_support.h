@@ -38,6 +38,7 @@ public:
     std::string SelectedMap() override { return MapName; }
     TEventLoop& EventLoop() override { return Loop; }
     void ProcessMessages() override { Loop.Poll(); }
+    bool Terminated() override { return false; }
     void Sleep(int) override {}
     std::uint32_t TickCount() override { return Ticks++; }
     void ShowError(const std::string& message) override {

@@ -34,7 +34,7 @@ run_one() {
     if "$build/fuzz/$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -max_len=8192 -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" \
         "$work" "$root/fuzz/corpus/$target" >"$build/logs/$target.log" 2>&1; then
-        echo "ok    $target: $(grep -E '^#[0-9]+ +(DONE|pulse|NEW|REDUCE|INITED)' "$build/logs/$target.log" | tail -1 | sed -E 's/ +(NEW|REDUCE|pulse|DONE) +/ /')"
+        echo "ok    $target: $(grep -a 'cov:' "$build/logs/$target.log" | tail -1)"
     else
         echo "FAIL  $target (log: $build/logs/$target.log)"
         grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$build/logs/$target.log" | head -8

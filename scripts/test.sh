@@ -16,3 +16,7 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DORBITFALL_SANITIZE=ON -DORBITFALL_BENCH=OFF
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# Every reader of outside input fuzzed for a bounded time (libFuzzer with
+# clang 14, AddressSanitizer and UndefinedBehaviorSanitizer); any finding fails.
+bash fuzz/run.sh 30

@@ -51,6 +51,9 @@ public:
     std::int32_t Frame = 0;
 
     void ExecuteCommand(const TCommand& command);
+    // Whether ExecuteCommand would take the command rather than stop the
+    // game with a range error (a host checks what its clients send).
+    bool AcceptsCommand(const TCommand& command) const;
     void Move();
     void Dead();
     std::uint32_t Checksum() const;

@@ -60,6 +60,18 @@ void TGame::ExecuteCommand(const TCommand& command) {
     }
 }
 
+bool TGame::AcceptsCommand(const TCommand& command) const {
+    if (command.Player > PlayerCount) return false;
+    switch (command.Kind) {
+        case ckSelectRect:
+            return command.Player <= 15;
+        case ckMove:
+            return command.IntAt(0) >= 0 && !std::isnan(command.FloatAt(1)) && !std::isnan(command.FloatAt(2));
+        default:
+            return true;
+    }
+}
+
 void TGame::Move() {
     for (auto& player : Players)
         if (player->EventTime > 0) --player->EventTime;

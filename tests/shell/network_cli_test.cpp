@@ -2,6 +2,8 @@
 // the host and its clients, compared by their printed checksums and replays.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -115,6 +117,15 @@ std::string Command(std::uint8_t player, std::uint8_t kind) {
     return p;
 }
 
+// The raw peer's own move, with payload words p0..p2 as given.
+std::string OwnMove(std::int32_t p0, float x, float y) {
+    std::string p = Command(3, 4);
+    std::memcpy(p.data() + 8, &p0, 4);
+    std::memcpy(p.data() + 12, &x, 4);
+    std::memcpy(p.data() + 16, &y, 4);
+    return p;
+}
+
 }  // namespace
 
 TEST_F(NetworkTest, HostSurvivesGarbageAndRelaysNoneOfItToTheHonestClient) {
@@ -130,6 +141,8 @@ TEST_F(NetworkTest, HostSurvivesGarbageAndRelaysNoneOfItToTheHonestClient) {
         std::string(1, '\0'),                            // ptCommand without its command
         Command(2, 4),                                   // another player's move
         Command(20, 1),                                  // a player beyond the game
+        OwnMove(0, std::nanf(""), 10),                   // its own move to no number
+        OwnMove(-1, 10, 10),                             // its own move with a negative first word
         Command(3, 4) + "x",                             // one byte too many
         std::string("\x01\x05\x00\x00\x00\x00\x00\x00\x00\x02", 10),  // frame data claiming 2 commands, none there
         std::string("\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00", 10),  // frame data sent to the host

@@ -201,6 +201,33 @@ TEST_F(GameStepTest, CommandsOutsideTheirRangeAreRangeErrors) {
     EXPECT_EQ(game->Checksum(), before);
 }
 
+// A host drops what the game would refuse, so the two must agree.
+TEST_F(GameStepTest, AcceptsCommandAgreesWithExecuteCommand) {
+    AddUnit(1, 20, 20);
+    game->ExecuteCommand(SelectAll(1));
+    TCommand kindNine;
+    kindNine.Kind = 9;
+    kindNine.Player = 2;
+    TCommand kindNineOutside = kindNine;
+    kindNineOutside.Player = 3;
+    const TCommand commands[] = {
+        MoveTo(1, 5, 5),        MoveTo(1, 5, 5, -1),      MoveTo(1, std::nanf(""), 5),
+        MoveTo(1, 5, std::nanf("")), MoveTo(1, 1e30f, -1e30f), SelectAll(1),
+        SelectAll(3),           SelectRect(1, 0, 0, 10, 10), SelectRect(200, 0, 0, 10, 10),
+        kindNine,               kindNineOutside,
+    };
+    for (const TCommand& c : commands) {
+        bool executed = true;
+        try {
+            game->ExecuteCommand(c);
+        } catch (const ERangeError&) {
+            executed = false;
+        }
+        EXPECT_EQ(game->AcceptsCommand(c), executed)
+            << "kind " << int(c.Kind) << " player " << int(c.Player) << " p0 " << c.IntAt(0);
+    }
+}
+
 TEST_F(GameStepTest, ChecksumOfAnEmptyGameIsTheSeed) { EXPECT_EQ(game->Checksum(), 0x41424344u); }
 
 TEST_F(GameStepTest, ChecksumAddsPositionsOwnerAndHitPoints) {
