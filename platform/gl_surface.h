@@ -1,0 +1,22 @@
+#pragma once
+// The window a GL context lives on, as the renderer sees it: no window
+// framework types cross this line.
+namespace orbitfall {
+
+class TGlSurface {
+public:
+    virtual ~TGlSurface() = default;
+    // Makes the window's context current on this thread, creating it on first
+    // use (double-buffered RGBA, 8 bits a channel, 24 depth bits or more).
+    // Returns false when no display or no GL context could be had.
+    virtual bool MakeCurrent() = 0;
+    // Drops the context (the next MakeCurrent creates a new one).
+    virtual void DestroyContext() = 0;
+    virtual void SwapBuffers() = 0;
+    virtual int ClientWidth() const = 0;
+    virtual int ClientHeight() const = 0;
+    // Maximised, borderless, covering the screen.
+    virtual void EnterFullscreen(int width, int height) = 0;
+};
+
+}  // namespace orbitfall

@@ -1,0 +1,52 @@
+#pragma once
+// An image in memory plus at most one GL texture object made from it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orbitfall {
+
+enum class TPixelFormat : std::uint8_t {
+    None,
+    Alpha8,
+    Luminance8,
+    LuminanceAlpha8,
+    Rgb565,     // 16-bit colour, 5-6-5
+    Argb1555,   // 16-bit colour with one alpha bit
+    Bgr8,       // 24-bit blue-green-red
+    Bgra8,      // 32-bit blue-green-red-alpha
+    Dxt1,
+    Dxt3,
+    Dxt5,
+};
+
+class TTextureImage {
+public:
+    TTextureImage() = default;
+    // Every byte 255 (the fog of war starts as "never seen").
+    TTextureImage(int width, int height, TPixelFormat format);
+    ~TTextureImage();
+    TTextureImage(const TTextureImage&) = delete;
+    TTextureImage& operator=(const TTextureImage&) = delete;
+
+    void LoadFromFile(const std::string& path);
+    void AddAlphaFromFile(const std::string& path);
+    void AddAlphaFromColorKey(std::uint8_t r, std::uint8_t g, std::uint8_t b, unsigned deviation);
+    void FillWithColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a);
+    void Upload(bool checkSize);
+    void Bind(bool enable);
+    void Unbind(bool disable);
+    void SetWrap(int s, int t, int r);
+
+    int Width() const;
+    int Height() const;
+    TPixelFormat PixelFormat() const;
+    // Row y of the pixel store (row 0 is the top row), nullptr outside it or
+    // when the store is gone.
+    std::uint8_t* Row(int y);
+    unsigned TextureObject() const;   // GL name, 0 for none
+
+    bool KeepPixels = false;
+};
+
+}  // namespace orbitfall
