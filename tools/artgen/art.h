@@ -11,11 +11,13 @@ namespace orbitfall::artgen {
 
 // Star field with coloured haze; joins seamlessly at its left and right edges.
 Picture MakeBackground();
-// Soft grey-white puff on black; its own luminance serves as its alpha.
+// Soft round puff: a light grey-white colour picture and its alpha picture.
 Picture MakeNebula();
+Picture MakeNebulaAlpha();
 // The beam's cross-section in every column: bright core, soft edges, alpha.
 Picture MakeLaser();
-// Glow around a crystal moon whose sphere covers the inner 1 / 1.6.
+// Glow around a crystal moon whose sphere covers the inner 1 / 1.6, grey on
+// black; its own luminance serves as its alpha.
 Picture MakeAura();
 // The selection ring: a white colour picture and a grey alpha picture.
 Picture MakeSelectionColor();

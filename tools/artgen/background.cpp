@@ -31,7 +31,7 @@ void PaintHaze(Canvas& c) {
             const Rgba rose{0.85f, 0.38f, 0.52f, 1};
             Rgba haze = Mix(teal, violet, Smoothstep(-0.35f, 0.35f, hue));
             haze = Mix(haze, rose, Smoothstep(0.55f, 0.95f, density) * 0.6f);
-            const float glow = density * density * 1.1f;
+            const float glow = density * (0.35f + 0.65f * density) * 1.6f;
             Rgba& p = c.At(x, y);
             p.r = 0.015f + haze.r * glow;
             p.g = 0.018f + haze.g * glow;
@@ -63,7 +63,7 @@ void PaintStars(Canvas& c) {
         }
     }
     // Brighter stars with a small round glow and, for the brightest, a cross.
-    for (std::uint32_t i = 0; i < 420; ++i) {
+    for (std::uint32_t i = 0; i < 320; ++i) {
         const std::uint32_t h = Hash(i * 2654435761u + 977u);
         const float sx = Unit(h) * Width, sy = Unit(Hash(h + 1)) * Height;
         const float power = Unit(Hash(h + 2));
@@ -79,7 +79,7 @@ void PaintStars(Canvas& c) {
                 const float d2 = (ex * ex + ey * ey) / (radius * radius);
                 float w = brightness * Glow(1.0f, 0.0f) / (1.0f + 6.0f * d2 * d2);
                 w *= Clamp01(1.0f - d2 / 9.0f);
-                if (power > 0.8f) {
+                if (power > 0.9f) {
                     const float spike = (Bell(ex, 0.9f) * Bell(ey, radius * 3.0f) + Bell(ey, 0.9f) * Bell(ex, radius * 3.0f));
                     w += 0.5f * brightness * spike;
                 }

@@ -7,29 +7,49 @@
 
 namespace orbitfall::artgen {
 
+namespace {
+constexpr int NebulaSize = 256;
+
+struct Puff {
+    float density;  // 0 outside, up to about 0.9 in the core
+    float wisps;    // fine variation in about [-1, 1]
+};
+
+Puff NebulaPuff(int x, int y) {
+    const float u = (static_cast<float>(x) + 0.5f) / (NebulaSize / 2) - 1.0f;
+    const float v = (static_cast<float>(y) + 0.5f) / (NebulaSize / 2) - 1.0f;
+    const float r = std::sqrt(u * u + v * v);
+    const float billow = PeriodicFbm(u * 2.5f + 7.0f, v * 2.5f + 3.0f, 0, 0, 5, 313);
+    const float wisps = PeriodicFbm(u * 6.0f, v * 6.0f, 0, 0, 4, 419);
+    // The outline wobbles with the billows but always ends inside the square,
+    // so the billboard never shows an edge.
+    const float edge = Smoothstep(0.97f, 0.15f, r + 0.16f * billow);
+    const float core = Glow(r, 2.5f);
+    float density = edge * (0.5f * core + 0.5f) * (0.72f + 0.3f * billow + 0.12f * wisps);
+    density = Clamp01(density * Smoothstep(0.99f, 0.86f, r));
+    return {Clamp01(0.45f * std::sqrt(density) + 0.5f * density), wisps};
+}
+}  // namespace
+
 Picture MakeNebula() {
-    constexpr int Size = 256;
-    Canvas c(Size, Size);
-    for (int y = 0; y < Size; ++y) {
-        for (int x = 0; x < Size; ++x) {
-            const float u = (static_cast<float>(x) + 0.5f) / (Size / 2) - 1.0f;
-            const float v = (static_cast<float>(y) + 0.5f) / (Size / 2) - 1.0f;
-            const float r = std::sqrt(u * u + v * v);
-            const float billow = PeriodicFbm(u * 2.5f + 7.0f, v * 2.5f + 3.0f, 0, 0, 5, 313);
-            const float wisps = PeriodicFbm(u * 6.0f, v * 6.0f, 0, 0, 4, 419);
-            // The outline wobbles with the billows but always ends well inside
-            // the square, so the billboard never shows an edge.
-            const float edge = Smoothstep(0.92f, 0.2f, r + 0.18f * billow);
-            const float core = Glow(r, 3.0f);
-            float density = edge * (0.55f * core + 0.45f) * (0.78f + 0.22f * billow + 0.1f * wisps);
-            density *= Smoothstep(0.97f, 0.85f, r);
-            const float grey = Clamp01(density) * 0.9f;
-            // Nearly neutral grey: the nebula's colour supplies the hue.
-            Rgba& p = c.At(x, y);
-            p.r = grey * (0.97f + 0.03f * wisps);
-            p.g = grey * 0.98f;
-            p.b = grey * (1.0f - 0.02f * wisps);
-            p.a = 1;
+    // Light and nearly neutral: the nebula's colour supplies the hue.
+    Canvas c(NebulaSize, NebulaSize);
+    for (int y = 0; y < NebulaSize; ++y) {
+        for (int x = 0; x < NebulaSize; ++x) {
+            const Puff p = NebulaPuff(x, y);
+            const float grey = 0.8f + 0.2f * Clamp01(p.density * 1.3f) + 0.04f * p.wisps;
+            c.At(x, y) = {grey * 0.99f, grey * 0.98f, grey, 1};
+        }
+    }
+    return Quantize(c);
+}
+
+Picture MakeNebulaAlpha() {
+    Canvas c(NebulaSize, NebulaSize);
+    for (int y = 0; y < NebulaSize; ++y) {
+        for (int x = 0; x < NebulaSize; ++x) {
+            const float a = NebulaPuff(x, y).density;
+            c.At(x, y) = {a, a, a, 1};
         }
     }
     return Quantize(c);
@@ -68,14 +88,14 @@ Picture MakeAura() {
                 // Streaks from the rim outward, from noise on the direction alone.
                 const float nx = u / r, ny = v / r;
                 const float rays = PeriodicFbm(nx * 3.0f + 5.0f, ny * 3.0f + 5.0f, 0, 0, 3, 577);
-                const float falloff = Glow(out, 90.0f) * 0.7f + Glow(out, 12.0f) * 0.3f;
+                const float falloff = Glow(out, 60.0f) * 0.6f + Glow(out, 7.0f) * 0.4f;
                 glow = falloff * (0.8f + 0.35f * rays);
             }
-            glow *= Smoothstep(1.0f, 0.86f, r);
-            const float a = Clamp01(glow);
-            // Whiter near the rim, the tint colour takes over further out.
-            const float w = Clamp01(0.75f + 0.25f * Smoothstep(0.25f, 0.0f, std::fabs(r - Rim)));
-            c.At(x, y) = {w, w, 1.0f, a};
+            glow *= Smoothstep(0.97f, 0.8f, r);
+            // Grey, as bright as it is opaque: the aura is its own alpha, and
+            // the square root keeps brightness times opacity close to the glow.
+            const float a = std::sqrt(Clamp01(glow));
+            c.At(x, y) = {a, a, a, 1};
         }
     }
     return Quantize(c);

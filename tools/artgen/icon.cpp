@@ -47,15 +47,16 @@ float OrbitDistance(float x, float y) {
 
 float Edge(float signedDistance, float pixel) { return Clamp01(0.5f - signedDistance / pixel); }
 
-// Signed distance to a triangle (negative inside).
+// Signed distance to a triangle (negative inside), for either winding.
 float Triangle(float x, float y, const float (&p)[3][2]) {
+    const float area = (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) - (p[1][1] - p[0][1]) * (p[2][0] - p[0][0]);
+    const float side = area < 0.0f ? -1.0f : 1.0f;
     float outside = -1e9f;
     for (int i = 0; i < 3; ++i) {
         const float ax = p[i][0], ay = p[i][1], bx = p[(i + 1) % 3][0], by = p[(i + 1) % 3][1];
         const float ex = bx - ax, ey = by - ay;
         const float len = std::sqrt(ex * ex + ey * ey);
-        // Edges run clockwise on screen (y down), so the inside is on the right.
-        const float d = ((x - ax) * ey - (y - ay) * ex) / len;
+        const float d = side * ((y - ay) * ex - (x - ax) * ey) / len;
         outside = std::fmax(outside, -d);
     }
     return outside;
@@ -104,14 +105,13 @@ Premultiplied Sample(float x, float y, float pixel) {
     // Front half of the orbit.
     if (oy >= 0.0f) Over(out, orbitColour, orbit);
     // The ship on the orbit's front right, heading up along it, with a trail.
-    const float shipX = 0.50f, shipY = 0.20f;
-    const float tip[2] = {shipX + 0.13f, shipY - 0.13f};
-    const float tri[3][2] = {{tip[0], tip[1]}, {shipX + 0.07f, shipY + 0.10f}, {shipX - 0.10f, shipY - 0.07f}};
-    const float notch[3][2] = {{shipX + 0.03f, shipY - 0.03f}, {shipX + 0.08f, shipY + 0.12f}, {shipX - 0.12f, shipY - 0.08f}};
+    const float shipX = 0.48f, shipY = 0.22f;
+    const float tri[3][2] = {{shipX + 0.19f, shipY - 0.19f}, {shipX + 0.10f, shipY + 0.14f}, {shipX - 0.14f, shipY - 0.10f}};
+    const float notch[3][2] = {{shipX + 0.04f, shipY - 0.04f}, {shipX + 0.115f, shipY + 0.17f}, {shipX - 0.17f, shipY - 0.115f}};
     const float tx = x - shipX, ty = y - shipY;
     const float along = -(tx - ty) * 0.7071068f, across = (tx + ty) * 0.7071068f;
-    if (along > 0.0f && along < 0.45f) {
-        const float trail = Bell(across, 0.03f + 0.05f * along) * (1.0f - along / 0.45f);
+    if (along > 0.0f && along < 0.5f) {
+        const float trail = Bell(across, 0.04f + 0.06f * along) * (1.0f - along / 0.5f);
         Over(out, {1.0f, 0.65f, 0.25f, 1}, trail * 0.8f * badge);
     }
     const float hull = Edge(Triangle(x, y, tri), pixel) * (1.0f - Edge(Triangle(x, y, notch), pixel));

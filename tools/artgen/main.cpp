@@ -42,11 +42,12 @@ int Run(int argc, char** argv) {
     const std::string graphics = root + "/Game/Data/Graphics/";
     Previews previews(preview);
 
-    // Nebula: its own luminance is its alpha ("SelfAlpha").
+    // Nebula: light grey-white, its shape in a companion alpha picture.
     const Picture nebula = MakeNebula();
+    const Picture nebulaAlpha = MakeNebulaAlpha();
     WriteFile(graphics + "Nebula.tga", EncodeTga(nebula, 24, TgaKind::RunLength));
-    WriteFile(graphics + "Nebula.config", Text("SelfAlpha=1\n"));
-    previews.Nebula(nebula);
+    WriteFile(graphics + "Nebula.alpha.tga", EncodeTga(nebulaAlpha, 24, TgaKind::RunLength));
+    previews.Nebula(nebula, nebulaAlpha);
 
     const Picture laser = MakeLaser();
     WriteFile(graphics + "Textures/Laser.tga", EncodeTga(laser, 32, TgaKind::Uncompressed));
@@ -56,8 +57,10 @@ int Run(int argc, char** argv) {
     WriteFile(graphics + "Background/Orion.bmp", EncodeBmp24(background));
     previews.Background(background);
 
+    // Aura: its own luminance is its alpha ("SelfAlpha").
     const Picture aura = MakeAura();
-    WriteFile(graphics + "Textures/Aura1.tga", EncodeTga(aura, 32, TgaKind::RunLength));
+    WriteFile(graphics + "Textures/Aura1.tga", EncodeTga(aura, 24, TgaKind::RunLength));
+    WriteFile(graphics + "Textures/Aura1.config", Text("SelfAlpha=1\n"));
 
     // Selection ring: white, its shape in a companion alpha picture.
     const Picture selection = MakeSelectionColor();

@@ -73,12 +73,12 @@ void Previews::Write(const std::string& name, const Picture& picture) const {
     if (!folder_.empty()) WriteFile(folder_ + "/" + name + ".png", EncodePng(picture));
 }
 
-void Previews::Nebula(const Picture& nebula) const {
+void Previews::Nebula(const Picture& nebula, const Picture& alpha) const {
     if (folder_.empty()) return;
     Picture scene = Blank(768, 300, 0.1f, 0.1f, 0.2f);
     const float tints[3][4] = {{0.8f, 0.3f, 0.55f, 1}, {0.25f, 0.5f, 0.85f, 1}, {0.45f, 0.75f, 0.35f, 1}};
-    for (int i = 0; i < 3; ++i) Draw(scene, nebula, 10 + i * 250, 22, 256, 256, tints[i], true);
-    Draw(scene, nebula, 300, 100, 128, 128, tints[0], true);
+    for (int i = 0; i < 3; ++i) Draw(scene, nebula, 10 + i * 250, 22, 256, 256, tints[i], true, &alpha);
+    Draw(scene, nebula, 300, 100, 128, 128, tints[0], true, &alpha);
     Write("nebula", scene);
 }
 
@@ -128,7 +128,7 @@ void Previews::Moon(const Picture& moon, const Picture& aura) const {
     constexpr int S = 320;
     Picture scene = Blank(S, S, 0.1f, 0.1f, 0.2f);
     const float auraTint[4] = {0.2f, 0.1f, 1.0f, 0.7f};
-    Draw(scene, aura, 0, 0, S, S, auraTint, false);
+    Draw(scene, aura, 0, 0, S, S, auraTint, true);
     // The sphere seen from above at a 35 degree tilt; radius S / 3.2 as in the game.
     const double tilt = 35.0 * 3.141592653589793 / 180.0;
     const double radius = S / 3.2;

@@ -12,7 +12,7 @@ class Previews {
 public:
     explicit Previews(std::string folder) : folder_(std::move(folder)) {}
 
-    void Nebula(const Picture& nebula) const;
+    void Nebula(const Picture& nebula, const Picture& alpha) const;
     void Laser(const Picture& laser) const;
     void Background(const Picture& background) const;
     void Selection(const Picture& colour, const Picture& alpha) const;

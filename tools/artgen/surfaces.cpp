@@ -112,11 +112,15 @@ Picture MakeFogPattern() {
     for (int y = 0; y < Size; ++y) {
         for (int x = 0; x < Size; ++x) {
             const float fx = static_cast<float>(x) / 64.0f, fy = static_cast<float>(y) / 64.0f;
-            const float smoke = PeriodicFbm(fx, fy, 4, 4, 6, 1601);
-            const float warp = PeriodicFbm(fx * 2.0f + 3.0f * smoke, fy * 2.0f, 8, 8, 4, 1709);
-            const float t = Clamp01(0.5f + 0.6f * smoke + 0.25f * warp);
-            const Rgba dark{0.10f, 0.11f, 0.17f, 0.88f};
-            const Rgba light{0.34f, 0.37f, 0.48f, 1.0f};
+            // Warped by noise of the same period, which keeps the repetition
+            // exact while hiding the noise lattice.
+            const float wx = PeriodicFbm(fx + 0.3f, fy, 4, 4, 4, 1601);
+            const float wy = PeriodicFbm(fx, fy + 0.7f, 4, 4, 4, 1627);
+            const float smoke = PeriodicFbm(fx + 0.9f * wx, fy + 0.9f * wy, 4, 4, 6, 1709);
+            const float wisps = 1.0f - std::fabs(PeriodicFbm(2.0f * fx + wy, 2.0f * fy + wx, 8, 8, 4, 1811));
+            const float t = Clamp01(0.45f + 0.75f * smoke + 0.3f * (wisps - 0.6f));
+            const Rgba dark{0.08f, 0.09f, 0.15f, 0.86f};
+            const Rgba light{0.36f, 0.39f, 0.50f, 1.0f};
             c.At(x, y) = Mix(dark, light, t);
         }
     }
