@@ -34,7 +34,7 @@ float PanelTop(float x) {
         const float fromEdge = std::fmin(x - left, right - x);
         return std::fmax(top, static_cast<float>(ViewRows) - fromEdge * (static_cast<float>(ViewRows) - top) / chamfer);
     };
-    return std::fmin(plateau(x, -40.0f, 290.0f, 12.0f, 44.0f), plateau(x, 566.0f, 798.0f, 58.0f, 18.0f));
+    return std::fmin(plateau(x, -40.0f, 290.0f, 8.0f, 44.0f), plateau(x, 566.0f, 798.0f, 58.0f, 18.0f));
 }
 
 bool InWindow(int x, int y) {
@@ -59,22 +59,25 @@ Rgba Metal(int x, int y) {
 
 Rgba Add(Rgba c, Rgba d, float w) { return {c.r + d.r * w, c.g + d.g * w, c.b + d.b * w, c.a}; }
 
-// A raised rim round a window: light on its upper and left sides, dark on the
-// others, an inner shadow and a glowing accent line further out.
+// A raised rim round a window: lit on its upper and left sides, shaded on the
+// others (corners split diagonally), an inner shadow next to the window and a
+// glowing accent line further out.
 Rgba Frame(Rgba c, const Rect& r, float x, float y) {
-    const float d = DistanceOutside(r, x, y);
-    if (d < 0.0f || d > 14.0f) return c;
+    const float left = static_cast<float>(r.left) - x, right = x - static_cast<float>(r.right);
+    const float top = static_cast<float>(r.top) - y, bottom = y - static_cast<float>(r.bottom);
+    const float d = std::fmax(std::fmax(left, right), std::fmax(top, bottom));
+    if (d < 0.0f || d > 12.0f) return c;
     const Rgba accent{0.25f, 0.75f, 1.0f, 1};
     if (d < 2.0f) return {0.03f, 0.04f, 0.06f, 1};
     if (d < 7.0f) {
-        const bool lit = (y < static_cast<float>(r.top) && x > static_cast<float>(r.left) - d + 0.0f) ||
-                         (x < static_cast<float>(r.left) && y < static_cast<float>(r.bottom) + d);
-        const float bevel = lit ? 1.45f : 0.7f;
-        Rgba rim{0.30f * bevel, 0.35f * bevel, 0.44f * bevel, 1};
-        return Mix(rim, c, 0.2f);
+        const bool lit = d == top || d == left;
+        const float bevel = lit ? 1.4f : 0.72f;
+        const float ridge = 1.0f + 0.15f * Bell(d - 4.5f, 2.5f);
+        const Rgba rim{0.30f * bevel * ridge, 0.35f * bevel * ridge, 0.44f * bevel * ridge, 1};
+        return Mix(rim, c, 0.15f);
     }
-    c = Add(c, accent, 0.55f * Bell(d - 9.0f, 1.3f));
-    return Add(c, accent, 0.12f * Bell(d - 9.0f, 5.0f));
+    c = Add(c, accent, 0.6f * Bell(d - 9.0f, 1.3f));
+    return Add(c, accent, 0.12f * Bell(d - 9.0f, 4.0f));
 }
 
 Rgba Seams(Rgba c, int x, int y) {
@@ -144,12 +147,17 @@ Rgba Details(Rgba c, int x, int y) {
     for (const Lamp& l : lamps) {
         const float dx = fx - l.x, dy = fy - l.y;
         const float r = std::sqrt(dx * dx + dy * dy);
-        if (r < 3.5f) return Mix(l.colour, {1, 1, 1, 1}, 0.5f * Smoothstep(2.0f, 0.0f, r));
-        if (r < 5.0f) return {0.05f, 0.06f, 0.08f, 1};
-        c = Add(c, l.colour, 0.35f * Glow(r - 5.0f, 0.25f) * Smoothstep(14.0f, 5.0f, r));
+        const Rgba lit = Mix(l.colour, {1, 1, 1, 1}, 0.55f * Smoothstep(2.2f, 0.0f, r));
+        const Rgba bezel{0.05f, 0.06f, 0.08f, 1};
+        const Rgba halo = Add(c, l.colour, 0.35f * Glow(std::fmax(0.0f, r - 5.0f), 0.25f) * Smoothstep(14.0f, 5.0f, r));
+        if (r < 14.0f) {
+            // Edges blended over half a pixel either side.
+            c = Mix(halo, bezel, Smoothstep(5.6f, 4.6f, r));
+            c = Mix(c, lit, Smoothstep(4.0f, 3.0f, r));
+        }
     }
     const float rivets[][2] = {{312, 96}, {544, 96}, {312, 236}, {544, 236}, {818, 92},
-                               {1012, 92}, {818, 236}, {1012, 236}, {12, 236}, {244, 236}};
+                               {1012, 92}, {818, 236}, {1012, 236}};
     for (const auto& rv : rivets) {
         const float k = Rivet(fx, fy, rv[0], rv[1]);
         if (k > 0.0f) c = Add(c, {0.4f, 0.45f, 0.55f, 1}, k);

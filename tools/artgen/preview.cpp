@@ -67,6 +67,16 @@ void Draw(Picture& dst, const Picture& src, int left, int top, int w, int h, con
     }
 }
 
+Picture Zoom(const Picture& src, int left, int top, int w, int h, int scale) {
+    Picture out = Blank(w * scale, h * scale, 0, 0, 0);
+    for (int y = 0; y < h * scale; ++y)
+        for (int x = 0; x < w * scale; ++x) {
+            const std::uint8_t* p = src.Pixel(left + x / scale, top + y / scale);
+            std::copy(p, p + 4, At(out, x, y));
+        }
+    return out;
+}
+
 }  // namespace
 
 void Previews::Write(const std::string& name, const Picture& picture) const {
@@ -158,6 +168,7 @@ void Previews::Explosion(const Picture& explosion) const {
     const float white[4] = {1, 1, 1, 1};
     Draw(scene, explosion, 0, 0, explosion.width, explosion.height, white, false);
     Write("explosion", scene);
+    Write("explosion_zoom", Zoom(scene, 0, 0, 512, 128, 2));
 }
 
 void Previews::Fog(const Picture& fog) const {
@@ -210,6 +221,8 @@ void Previews::Interface(const Picture& strip, const Picture& background, const 
     text(840, H - 150, "Spieler 1 - Ärger über Öl", 1.0f, 0.85f, 0.4f);
     text(10, 10, "The quick brown fox jumps over the lazy dog 0123456789 äöüÄÖÜß «»©®°±", 1, 1, 1);
     Write("interface", scene);
+    Write("interface_zoom_minimap", Zoom(scene, 0, H - 260, 320, 260, 3));
+    Write("interface_zoom_miniscene", Zoom(scene, 560, H - 200, 260, 200, 3));
     Write("interface_raw", strip);
     Write("font", font.picture);
 }

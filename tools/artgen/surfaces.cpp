@@ -62,14 +62,17 @@ Rgba ExplosionPixel(int f, float u, float v) {
     const float r = std::sqrt(u * u + v * v);
     const float turb = PeriodicFbm(u * 3.0f + 11.0f, v * 3.0f + 17.0f, 0, 0, 4, 1303);
     const float turbFine = PeriodicFbm(u * 7.0f + p * 2.0f, v * 7.0f, 0, 0, 3, 1409);
-    // Fireball: grows fast, then cools and thins out.
-    const float ballRadius = 0.18f + 0.55f * std::sqrt(p);
-    const float ball = Smoothstep(ballRadius, ballRadius * 0.2f, r + 0.12f * turb) * (1.0f - 0.85f * p);
+    const float fade = 1.0f - p;
+    // Fireball: grows fast, then cools and thins out; its inside churns.
+    const float ballRadius = 0.22f + 0.5f * std::sqrt(p);
+    const float ball = Smoothstep(ballRadius, ballRadius * 0.3f, r + 0.15f * (0.5f + p) * turb);
+    const float ballHeat = ball * (0.45f + 0.35f * turb + 0.2f * turbFine) * (1.0f - 0.8f * p);
+    // White-hot centre in the first frames and a wide, faint bloom.
+    const float core = Glow(r, 30.0f) * fade * fade * 1.1f;
+    const float bloom = Glow(r, 6.0f) * fade * 0.3f;
     // Shock ring: runs ahead of the fireball and fades.
-    const float ringRadius = 0.12f + 0.78f * p;
-    const float ring = Bell(r - ringRadius + 0.05f * turbFine, 0.05f + 0.08f * p) * (1.0f - p) * 0.9f;
-    // Flash in the first frames.
-    const float flash = Glow(r, 60.0f) * (1.0f - Smoothstep(0.0f, 0.35f, p)) * 1.2f;
+    const float ringRadius = 0.15f + 0.75f * p;
+    const float ring = Bell(r - ringRadius + 0.05f * turbFine, 0.05f + 0.08f * p) * fade * 0.9f;
     float sparks = 0.0f;
     for (std::uint32_t i = 0; i < 24; ++i) {
         const std::uint32_t h = Hash(i * 0x9e3779b9u + 5u);
@@ -78,9 +81,9 @@ Rgba ExplosionPixel(int f, float u, float v) {
         const float dist = speed * (0.15f + 0.85f * p);
         const float sx = static_cast<float>(Cosine(angle)) * dist, sy = static_cast<float>(Sine(angle)) * dist;
         const float ex = u - sx, ey = v - sy;
-        sparks += Glow(std::sqrt(ex * ex + ey * ey), 2500.0f) * (1.0f - p);
+        sparks += Glow(std::sqrt(ex * ex + ey * ey), 2500.0f) * fade;
     }
-    const float heat = Clamp01(ball * (0.75f + 0.35f * turb) + ring + flash + 0.8f * sparks);
+    const float heat = Clamp01(ballHeat + core + bloom + ring + 0.8f * sparks);
     Rgba colour = HeatColour(heat);
     colour.a = Clamp01(colour.a * Smoothstep(0.97f, 0.8f, r) * 1.1f);
     return colour;
