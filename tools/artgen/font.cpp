@@ -5,6 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "art.h"
@@ -58,10 +59,6 @@ struct Glyph {
 BitmapFont RenderFont(const std::string& fontFile, int pixelSize) {
     FreeTypeFace ft(fontFile, pixelSize);
     FT_Face face = ft.Face();
-    const int ascender = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
-    const int descender = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
-    const int lineHeight = ascender + descender;
-
     std::vector<Glyph> glyphs;
     for (int code = 0; code < 256; ++code) {
         // Printable ASCII and the Latin-1 letters and signs (umlauts, sharp s).
@@ -80,6 +77,17 @@ BitmapFont RenderFont(const std::string& fontFile, int pixelSize) {
         }
         glyphs.push_back(std::move(g));
     }
+    // The line spans the font's ascent and descent and whatever ink reaches
+    // beyond them (the accents on capitals rise above the ascent), so no glyph
+    // loses a row.
+    int ascender = static_cast<int>((face->size->metrics.ascender + 63) >> 6);
+    int descender = static_cast<int>((-face->size->metrics.descender + 63) >> 6);
+    for (const Glyph& g : glyphs) {
+        if (g.rows == 0) continue;
+        ascender = std::max(ascender, g.top);
+        descender = std::max(descender, g.rows - g.top);
+    }
+    const int lineHeight = ascender + descender;
 
     // Boxes in rows with one empty pixel between neighbours, so linear
     // filtering never picks up the next glyph.
@@ -103,8 +111,8 @@ BitmapFont RenderFont(const std::string& fontFile, int pixelSize) {
     for (std::size_t i = 0; i < glyphs.size(); ++i) {
         const Glyph& g = glyphs[i];
         const auto [bx, by] = boxes[i];
-        // The box is the advance wide; ink outside it (rare overhangs of a
-        // pixel) is cut off because the quads are drawn exactly that wide.
+        // The box is the advance wide; ink beside it (a pixel of 'j' or 'f'
+        // at most) is cut off because the quads are drawn exactly that wide.
         for (int gy = 0; gy < g.rows; ++gy) {
             for (int gx = 0; gx < g.width; ++gx) {
                 const int px = g.left + gx, py = ascender - g.top + gy;

@@ -221,6 +221,7 @@ void Previews::Interface(const Picture& strip, const Picture& background, const 
     text(840, H - 150, "Spieler 1 - Ärger über Öl", 1.0f, 0.85f, 0.4f);
     text(10, 10, "The quick brown fox jumps over the lazy dog 0123456789 äöüÄÖÜß «»©®°±", 1, 1, 1);
     Write("interface", scene);
+    Write("font_zoom", Zoom(scene, 0, 4, 640, 28, 2));
     Write("interface_zoom_minimap", Zoom(scene, 0, H - 260, 320, 260, 3));
     Write("interface_zoom_miniscene", Zoom(scene, 560, H - 200, 260, 200, 3));
     Write("interface_raw", strip);
