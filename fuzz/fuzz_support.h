@@ -35,6 +35,7 @@ public:
     void CreateLobby(bool) override {}
     void ShowLobby(bool) override {}
     void AddLobbyMessage(const std::string&) override { ++LobbyMessages; }
+    void RepeatLobbyMessage(const std::string&, int) override {}
     std::string SelectedMap() override { return MapName; }
     TEventLoop& EventLoop() override { return Loop; }
     void ProcessMessages() override { Loop.Poll(); }
