@@ -8,6 +8,7 @@ packages=(
   libsleef-dev
   libfltk1.3-dev libasio-dev libglu1-mesa-dev libgl1-mesa-dri xvfb xauth
   clang-14 libclang-rt-14-dev
+  python3  # scripts/measure-hostile-peers.py
 )
 
 missing=()
