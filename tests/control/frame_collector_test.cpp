@@ -57,7 +57,8 @@ TEST(FrameCollector, OneClientCrowdingOutTheOthersCommandSlots) {
         for (const TCommand& command : frame.Commands) {
             ++kept[command.Player];
             // Each player's first commands, in arrival order among all.
-            EXPECT_EQ(command.Frame, next[command.Player]++);
+            const std::int32_t serial = command.Frame;  // packed: copied before binding
+            EXPECT_EQ(serial, next[command.Player]++);
             while (at < order.size() && (order[at].Player != command.Player || order[at].Frame != command.Frame))
                 ++at;
             EXPECT_LT(at, order.size()) << "out of arrival order";
