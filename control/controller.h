@@ -10,6 +10,7 @@
 
 #include "control/frame_header.h"
 #include "control/start_info.h"
+#include "infra/errors.h"
 #include "simulation/command.h"
 
 namespace orbitfall {
@@ -17,6 +18,14 @@ namespace orbitfall {
 class TFileStream;
 class TGame;
 class TShellLink;
+
+// Raised by ExecuteCommands when the frame has to end at once, without an
+// error: something that must not happen while a frame uses the game (a new
+// game replacing it) is waiting for the frame to unwind.
+class EFrameAbandoned : public Exception {
+public:
+    EFrameAbandoned() : Exception("Frame abandoned") {}
+};
 
 class TController {
 public:

@@ -16,6 +16,10 @@ bool TFrameLoop::DoTimer(TController& controller, TFrameView* view) {
     inFrame_ = true;
     try {
         RunFrame(controller, view);
+    } catch (const EFrameAbandoned&) {
+        // Not an error: the frame gave way, the next one runs as usual.
+        inFrame_ = false;
+        return false;
     } catch (const std::exception& e) {
         // inFrame_ stays set: the game stands still after any error.
         stopped_ = true;

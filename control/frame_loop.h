@@ -26,8 +26,10 @@ class TFrameLoop {
 public:
     // One timer event. Returns true when a frame ran to its end; false when
     // one is already running (a wait inside it processes events), when an
-    // earlier error stopped the frames, or when this one raised (the error
-    // has then been logged and shown through the controller's shell).
+    // earlier error stopped the frames, when the frame gave way
+    // (EFrameAbandoned: nothing is shown, frames go on), or when this one
+    // raised (the error has then been logged and shown through the
+    // controller's shell).
     bool DoTimer(TController& controller, TFrameView* view = nullptr);
 
     bool InFrame() const { return inFrame_; }

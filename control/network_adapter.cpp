@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 #include "control/packet_buffer.h"
 #include "infra/checked.h"
+#include "infra/event_log.h"
 #include "platform/tcp_client.h"
 #include "platform/tcp_server.h"
 
@@ -189,7 +191,11 @@ void TTcpAdapter::Send(const void* buffer, std::size_t size, TConnection connect
             BytesSent += frame.size();
         }
     } else if (impl_->server) {
-        for (const auto& peer : impl_->clients) {
+        // A copy: a connection may end while we send (not today, but a
+        // send that fails at once must not break this loop).
+        const auto snapshot = impl_->clients;
+        for (const auto& peer : snapshot) {
+            if (peer->closed) continue;
             peer->connection->SendBuf(frame.data(), frame.size());
             BytesSent += frame.size();
         }
@@ -248,6 +254,15 @@ void TTcpAdapter::Listen() {
     server->OnClientDisconnect = [impl](TTcpConnection& c) { impl->ClientEnded(c); };
     server->OnClientRead = [impl](TTcpConnection& c) {
         if (auto peer = impl->FindClient(&c)) impl->Receive(peer);
+    };
+    // One client's failing connection is that client leaving: the layer
+    // closes it (its disconnect event follows) and the others play on.
+    server->OnClientError = [](TTcpConnection&, TSocketErrorKind, int& code) {
+        Log("Network", 3, "Client connection failed: " + std::system_category().message(code));
+        code = 0;
+    };
+    server->OnAcceptError = [](int code, const std::string& text) {
+        Log("Network", 3, "Accepting a connection failed (" + std::to_string(code) + "): " + text);
     };
     server->Open(Port);
     if (Port == 0) Port = server->LocalPort();

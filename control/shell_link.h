@@ -23,6 +23,9 @@ public:
     virtual void CreateLobby(bool startEnabled) = 0;
     virtual void ShowLobby(bool visible) = 0;
     virtual void AddLobbyMessage(const std::string& text) = 0;
+    // The message added last has come again, count times in all (2 or
+    // more): show it as that one line with its count instead of a new line.
+    virtual void RepeatLobbyMessage(const std::string& text, int count) = 0;
 
     // The map chosen in the lobby (the host's start record names it).
     virtual std::string SelectedMap() = 0;

@@ -41,14 +41,19 @@ TStartInfo ReadStartFile(const std::string& path) {
                     std::to_string(sizeof(TStartInfo)));
     TStartInfo info;
     std::memcpy(&info, bytes.data(), sizeof info);
-    if (info.MapNameLength > 128)
-        throw fault("map name length " + std::to_string(info.MapNameLength) + " is above 128");
-    if (info.PlayerCount == 0 || info.PlayerCount > 15)
-        throw fault("player count " + std::to_string(info.PlayerCount) + " is not 1 to 15");
-    if (info.PlayerNumber > info.PlayerCount)
-        throw fault("local player " + std::to_string(info.PlayerNumber) +
-                    " is above the player count " + std::to_string(info.PlayerCount));
+    if (const std::string what = StartInfoFault(info); !what.empty()) throw fault(what);
     return info;
+}
+
+std::string StartInfoFault(const TStartInfo& info) {
+    if (info.MapNameLength > 128)
+        return "map name length " + std::to_string(info.MapNameLength) + " is above 128";
+    if (info.PlayerCount == 0 || info.PlayerCount > 15)
+        return "player count " + std::to_string(info.PlayerCount) + " is not 1 to 15";
+    if (info.PlayerNumber > info.PlayerCount)
+        return "local player " + std::to_string(info.PlayerNumber) + " is above the player count " +
+               std::to_string(info.PlayerCount);
+    return {};
 }
 
 }  // namespace orbitfall

@@ -9,9 +9,20 @@
 #include "infra/event_log.h"
 #include "infra/language.h"
 #include "infra/random.h"
+#include "platform/event_loop.h"
 #include "simulation/game.h"
 
 namespace orbitfall {
+
+namespace {
+
+// Kinds a game executes with some effect; the others change nothing and are
+// not worth a slot of anybody's frame.
+bool HasEffect(std::uint8_t kind) {
+    return kind == ckSelectRect || kind == ckSelectAll || kind == ckMove;
+}
+
+}  // namespace
 
 TTcpController::TTcpController(TShellLink& shell, const std::string& host, int port)
     : TController(shell), isServer_(host.empty()),
@@ -41,6 +52,7 @@ TTcpController::TTcpController(TShellLink& shell, const std::string& host, int p
 }
 
 TTcpController::~TTcpController() {
+    *alive_ = false;
     // The adapter closes its connections; its events must not reach a
     // controller that is half gone.
     adapter_->OnReceive = nullptr;
@@ -57,7 +69,13 @@ std::vector<std::string> TTcpController::PlayerNames() const {
 }
 
 void TTcpController::ClientConnected(TNetworkadapter::TConnection connection) {
+    if (adapter_->ClientCount() > MaxClients) {
+        Log("Network", 3, "Connection refused: the game is full");
+        adapter_->Disconnect(connection);
+        return;
+    }
     players_.push_back({"Player " + std::to_string(players_.size() + 1), connection});
+    packetErrors_ = 0;
     Shell().AddLobbyMessage("A player joined the game");
 }
 
@@ -65,31 +83,75 @@ void TTcpController::ClientDisconnected(TNetworkadapter::TConnection connection)
     auto it = std::find_if(players_.begin(), players_.end(),
                            [connection](const TPlayerEntry& p) { return p.Connection == connection; });
     if (it != players_.end()) {
+        packetErrors_ = 0;
         Shell().AddLobbyMessage(TranslateFmt("playerleft", {it->Name}));
         players_.erase(it);
     }
-    // The connection object goes away after this event; so does its player
-    // binding (its units stay in the game).
+    // The connection object goes away after this event; so does everything
+    // kept about it (its units stay in the game).
     playerOf_.erase(connection);
+    reportedFrame_.erase(connection);
+    ready_.erase(connection);
+    malformed_.erase(connection);
+    ReadyCount = static_cast<std::int32_t>(ready_.size());
+}
+
+TTcpController::TVerdict TTcpController::Judge(const TCommand& command,
+                                               TNetworkadapter::TConnection connection) const {
+    const auto sender = playerOf_.find(connection);
+    if (sender == playerOf_.end() || sender->second != command.Player) return TVerdict::WrongSender;
+    const TGame* game = GetGame();
+    if (game == nullptr) return TVerdict::Refused;
+    // An empty command only reports the sender's frame.
+    if (command.Kind != ckEmpty && !HasEffect(command.Kind)) return TVerdict::NoEffect;
+    // One client must not be able to stop everybody's game with a command
+    // the game refuses (a move to no number, a negative word).
+    if (!game->AcceptsCommand(command)) return TVerdict::Refused;
+    // A client issues at the frame it has reached: never beyond the host's,
+    // never before what it reported already.
+    const auto reported = reportedFrame_.find(connection);
+    if (command.Frame > game->Frame || (reported != reportedFrame_.end() && command.Frame < reported->second))
+        return TVerdict::WrongFrame;
+    return TVerdict::Accept;
 }
 
 bool TTcpController::AcceptRelay(const std::uint8_t* buffer, std::size_t size,
                                  TNetworkadapter::TConnection connection) const {
-    if (size == ReadyPacketSize && buffer[0] == ptReady) return true;
+    if (size == ReadyPacketSize && buffer[0] == ptReady)
+        return playerOf_.contains(connection) && !ready_.contains(connection);
     if (size != CommandPacketSize || buffer[0] != ptCommand) return false;
-    const auto sender = playerOf_.find(connection);
-    if (sender == playerOf_.end()) return false;
     TCommand command;
     std::memcpy(&command, buffer + 1, sizeof command);
-    const TGame* game = GetGame();
-    return command.Player == sender->second && game && game->AcceptsCommand(command);
+    return Judge(command, connection) == TVerdict::Accept;
 }
 
 void TTcpController::PacketReceived(TPointerStream& stream, TNetworkadapter::TConnection connection) {
     try {
         HandlePacket(stream, connection);
     } catch (const std::exception&) {
-        Shell().AddLobbyMessage("Packet-Error");
+        ReportPacketError();
+        Malformed(connection);
+    }
+}
+
+void TTcpController::ReportPacketError() {
+    // A peer can send a faulty packet many times a millisecond; the lobby
+    // counts them on one line.
+    if (++packetErrors_ == 1) Shell().AddLobbyMessage("Packet-Error");
+    else Shell().RepeatLobbyMessage("Packet-Error", packetErrors_);
+}
+
+void TTcpController::Malformed(TNetworkadapter::TConnection connection) {
+    if (++malformed_[connection] <= MaxMalformedPackets || adapter_->State != 2) return;
+    if (isServer_) {
+        bool listed = false;
+        for (int i = 0; i < adapter_->ClientCount(); ++i) listed = listed || adapter_->GetClient(i) == connection;
+        if (!listed) return;
+        Log("Network", 3, "Too many malformed packets from a client: disconnected");
+        adapter_->Disconnect(connection);
+    } else {
+        Log("Network", 3, "Too many malformed packets from the host: disconnected");
+        adapter_->Disconnect();
     }
 }
 
@@ -109,18 +171,7 @@ void TTcpController::HandlePacket(TPointerStream& stream, TNetworkadapter::TConn
                 return;
             }
             RequireGame();
-            const auto sender = playerOf_.find(connection);
-            if (sender == playerOf_.end() || sender->second != command.Player) {
-                Log("Network", 4, "Command for another player dropped");
-                return;
-            }
-            // One client must not be able to stop everybody's game with a
-            // command the game refuses (a move to no number, a negative word).
-            if (!RequireGame().AcceptsCommand(command)) {
-                Log("Network", 4, "Invalid command dropped");
-                return;
-            }
-            QueueCommand(command);
+            HandleCommand(command, connection);
             return;
         }
         case ptFrameData: {
@@ -132,32 +183,112 @@ void TTcpController::HandlePacket(TPointerStream& stream, TNetworkadapter::TConn
             ReceiveFrame(std::move(frame));
             return;
         }
-        case ptStartGame:
+        case ptStartGame: {
             if (isServer_) return;
             expectLength(StartPacketSize);
-            Shell().ShowLobby(false);
-            stream.Read(&StartRecord, sizeof StartRecord);
-            StartClientGame();
+            TStartInfo info;
+            stream.Read(&info, sizeof info);
+            if (const std::string fault = StartInfoFault(info); !fault.empty())
+                throw Exception("Start record: " + fault);
+            HandleStart(info);
             return;
+        }
         case ptReady:
             expectLength(ReadyPacketSize);
-            ReadyCount = CheckedAdd<std::int32_t>(ReadyCount, 1);
+            if (!isServer_) {
+                ReadyCount = CheckedAdd<std::int32_t>(ReadyCount, 1);
+            } else if (playerOf_.contains(connection)) {
+                ready_.insert(connection);
+                ReadyCount = static_cast<std::int32_t>(ready_.size());
+            }
             return;
         default:
             Log("Network", 4, "Unrecognized Packettype");
+            Malformed(connection);
             return;
+    }
+}
+
+void TTcpController::HandleCommand(const TCommand& command, TNetworkadapter::TConnection connection) {
+    switch (Judge(command, connection)) {
+        case TVerdict::WrongSender:
+            Log("Network", 4, "Command for another player dropped");
+            return;
+        case TVerdict::NoEffect:
+            Log("Network", 4, "Command without effect dropped");
+            return;
+        case TVerdict::Refused:
+            Log("Network", 4, "Invalid command dropped");
+            return;
+        case TVerdict::WrongFrame:
+            Log("Network", 4, "Command with an impossible frame dropped");
+            return;
+        case TVerdict::Accept:
+            break;
+    }
+    reportedFrame_[connection] = command.Frame;
+    worstLag_ = std::max<std::int64_t>(worstLag_, std::int64_t{RequireGame().Frame} - command.Frame);
+    QueueCommand(command);
+}
+
+void TTcpController::HandleStart(const TStartInfo& info) {
+    Shell().ShowLobby(false);
+    if (!executing_) {
+        // This start replaces one that waited for a frame to end.
+        pendingStart_.reset();
+        pendingFrames_.clear();
+        StartClientGame(info);
+        return;
+    }
+    // The running frame still uses the game: it gives way first. Frames
+    // that follow this packet belong to the new game.
+    Log("Network", 4, "Start during a frame: the frame ends first");
+    pendingStart_ = info;
+    pendingFrames_.clear();
+}
+
+void TTcpController::SchedulePendingStart() {
+    Shell().EventLoop().Post([this, alive = alive_] {
+        if (*alive) RunPendingStart();
+    });
+}
+
+void TTcpController::RunPendingStart() {
+    // Inside a frame (a later turn of the loop that a frame wait runs), the
+    // frame sees the pending start and gives way again.
+    if (!pendingStart_ || executing_) return;
+    const TStartInfo info = *pendingStart_;
+    pendingStart_.reset();
+    std::deque<TFrameData> frames = std::move(pendingFrames_);
+    pendingFrames_.clear();
+    try {
+        StartClientGame(info);
+        frameQueue_ = std::move(frames);
+    } catch (const std::exception&) {
+        ReportPacketError();
     }
 }
 
 void TTcpController::ReceiveFrame(TFrameData frame) {
     if (isServer_) throw Exception("Framedata sent to Server");
-    frameQueue_.push_back(std::move(frame));
+    std::deque<TFrameData>& queue = pendingStart_ ? pendingFrames_ : frameQueue_;
+    if (queue.size() >= MaxQueuedFrames) {
+        // A host this far ahead is as good as gone; the next frame says so.
+        if (!queueOverrun_) Log("Network", 3, "Too many frames waiting");
+        queueOverrun_ = true;
+        return;
+    }
+    queue.push_back(std::move(frame));
 }
 
-void TTcpController::QueueCommand(const TCommand& command) {
-    const std::int64_t behind = std::int64_t{RequireGame().Frame} - command.Frame;
-    if (behind > 10) Shell().Sleep(static_cast<int>(std::min<std::int64_t>(behind - 10, 10) * 25));
-    collector_.Add(command);
+void TTcpController::QueueCommand(const TCommand& command) { collector_.Add(command); }
+
+void TTcpController::Throttle() {
+    // Once per frame, from the most lagging client of the frame just past:
+    // 25 ms per frame beyond 10, at most 250 ms.
+    if (worstLag_ > 10)
+        Shell().Sleep(static_cast<int>(std::min<std::int64_t>(worstLag_ - 10, 10) * 25));
+    worstLag_ = 0;
 }
 
 void TTcpController::IssueCommand(TCommand command) {
@@ -180,12 +311,13 @@ void TTcpController::IssueCommand(TCommand command) {
 void TTcpController::ExecuteCommand(const TCommand& command) {
     TController::ExecuteCommand(command);
     const TGame& game = RequireGame();
-    if (command.Player == game.LocalPlayerIndex) Lag = game.Frame - command.Frame;
+    if (command.Player == game.LocalPlayerIndex) Lag = CheckedSub<std::int32_t>(game.Frame, command.Frame);
 }
 
 void TTcpController::ExecuteCommands() {
     TGame& game = RequireGame();
     if (isServer_) {
+        Throttle();
         TFrameData frame = collector_.Close(game.Checksum());
         FrameHeader = frame.Header;
         TController::ExecuteCommands();
@@ -200,12 +332,27 @@ void TTcpController::ExecuteCommands() {
         return;
     }
 
+    struct TExecuting {
+        bool& flag;
+        explicit TExecuting(bool& f) : flag(f) { flag = true; }
+        ~TExecuting() { flag = false; }
+    } executing{executing_};
+    auto giveWayToStart = [this] {
+        if (!pendingStart_) return;
+        SchedulePendingStart();
+        throw EFrameAbandoned();
+    };
+    giveWayToStart();
+    if (queueOverrun_) throw Exception(Translate("connectioninterrupted"));
+
     TShellLink& shell = Shell();
     const std::uint32_t t0 = shell.TickCount();
     while (frameQueue_.empty()) {
         if (shell.Terminated()) throw Exception(Translate("connectioninterrupted"));
         shell.Sleep(1);
         shell.ProcessMessages();
+        giveWayToStart();
+        if (queueOverrun_) throw Exception(Translate("connectioninterrupted"));
         if (shell.TickCount() - t0 > static_cast<std::uint32_t>(FrameWait.count()))
             throw Exception(Translate("connectioninterrupted"));
     }
@@ -222,7 +369,7 @@ void TTcpController::ExecuteCommands() {
 
 void TTcpController::StartGame() {
     if (isServer_) StartHostGame();
-    else StartClientGame();
+    else StartClientGame(StartRecord);
 }
 
 void TTcpController::StartHostGame() {
@@ -235,15 +382,20 @@ void TTcpController::StartHostGame() {
     info.RandomSeed = static_cast<std::int32_t>(seed);
     const int clients = adapter_->ClientCount();
     info.PlayerCount = CheckedNarrow<std::uint8_t>(clients + 1);
+    std::vector<TNetworkadapter::TConnection> connections;
+    for (int i = 0; i < clients; ++i) connections.push_back(adapter_->GetClient(i));
     playerOf_.clear();
+    reportedFrame_.clear();
+    ready_.clear();
+    ReadyCount = 0;
+    worstLag_ = 0;
     for (int i = 0; i < clients; ++i) {
         info.PlayerNumber = CheckedNarrow<std::uint8_t>(i + 2);
         std::uint8_t packet[StartPacketSize];
         packet[0] = ptStartGame;
         std::memcpy(packet + 1, &info, sizeof info);
-        const TNetworkadapter::TConnection connection = adapter_->GetClient(i);
-        adapter_->Send(packet, sizeof packet, connection);
-        playerOf_[connection] = info.PlayerNumber;
+        adapter_->Send(packet, sizeof packet, connections[static_cast<std::size_t>(i)]);
+        playerOf_[connections[static_cast<std::size_t>(i)]] = info.PlayerNumber;
     }
     info.PlayerNumber = 1;
     // The game draws from the generator while it is created; the clients
@@ -253,19 +405,19 @@ void TTcpController::StartHostGame() {
     collector_ = TFrameCollector{};
     TController::StartGame();
 
-    ReadyCount = 0;
-    // Counted against the clients still connected, so one that leaves during
-    // the wait does not hold the host forever.
-    while (ReadyCount < adapter_->ClientCount() && !Shell().Terminated()) {
+    // Every client of this game once, and only those still connected, so
+    // that one that leaves does not hold the host forever and one that
+    // repeats itself does not stand in for the others.
+    while (ready_.size() < playerOf_.size() && !Shell().Terminated()) {
         Shell().ProcessMessages();
         Shell().Sleep(10);
     }
 }
 
-void TTcpController::StartClientGame() {
-    SetRandomState(static_cast<std::uint32_t>(StartRecord.RandomSeed));
-    const TStartInfo info = StartRecord;
+void TTcpController::StartClientGame(const TStartInfo& info) {
+    SetRandomState(static_cast<std::uint32_t>(info.RandomSeed));
     frameQueue_.clear();
+    queueOverrun_ = false;
     CreateGame(info);
     TController::StartGame();
     Shell().SetFrameInterval(1);

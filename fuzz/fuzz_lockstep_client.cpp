@@ -1,8 +1,12 @@
 // A client's packet handling with a running game, started from a start
-// packet. The input is cut into packets as the wire frames them. A frame the
-// input queued is tried once (its checksum decides); then, if the game is
-// gone, stopped or diverted, the client is started afresh from the canonical
-// start packet, and it must run one well-formed frame.
+// packet. The input's first byte says how many of its packets arrive before
+// the frame; the rest arrive one per turn of the frame's wait for frame data,
+// as packets do while a client waits (a start packet there must not free the
+// game the frame is using). The rest of the input is cut into packets as the
+// wire frames them. A frame the input queued is tried once (its checksum
+// decides); then, if the game is gone, stopped or diverted, the client is
+// started afresh from the canonical start packet, and it must run one
+// well-formed frame.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -33,7 +37,8 @@ void Fail(const char* what) {
 
 void StartFromPacket() {
     fuzz::Deliver(client->Adapter(), startPacket, nullptr);
-    if (client->GetGame() == nullptr || client->QueuedFrames() != 0) Fail("start packet did not start a game");
+    if (client->GetGame() == nullptr || client->QueuedFrames() != 0 || client->StartPending())
+        Fail("start packet did not start a game");
 }
 
 bool Diverted() {
@@ -51,7 +56,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Only there to be connected to; its game never starts.
     lobbyHost = new TTcpController(*shell, "", 0);
     client = new TTcpController(*shell, "127.0.0.1", lobbyHost->Adapter().Port);
-    client->FrameWait = std::chrono::milliseconds(0);
+    // The shell's clock advances by one per reading: a few dozen turns of
+    // the wait, each of which may deliver a packet.
+    client->FrameWait = std::chrono::milliseconds(48);
     Controller = client;
 
     TStartInfo info;
@@ -67,12 +74,26 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    for (auto packet : fuzz::SplitPackets(data, size)) fuzz::Deliver(client->Adapter(), packet, nullptr);
+    if (size < 1) return 0;
+    const auto packets = fuzz::SplitPackets(data + 1, size - 1);
+    const std::size_t early = data[0] % (packets.size() + 1);
+    for (std::size_t i = 0; i < early; ++i) fuzz::Deliver(client->Adapter(), packets[i], nullptr);
 
     bool stopped = false;
-    if (client->QueuedFrames() != 0) {
+    std::size_t next = early;
+    if (client->QueuedFrames() != 0 || next < packets.size()) {
+        shell->OnProcessMessages = [&] {
+            if (next < packets.size()) fuzz::Deliver(client->Adapter(), packets[next++], nullptr);
+        };
         TFrameLoop frames;
-        stopped = !frames.DoTimer(*client);
+        frames.DoTimer(*client);
+        stopped = frames.Stopped();
+        shell->OnProcessMessages = nullptr;
+        // A frame that did not wait, or gave up waiting, leaves the rest.
+        while (next < packets.size()) fuzz::Deliver(client->Adapter(), packets[next++], nullptr);
+        // A start that waited for the frame to unwind runs now.
+        shell->Loop.Poll();
+        if (client->StartPending()) Fail("a start waited for a frame that had ended");
     }
     if (stopped || Diverted() || ++inputs % 256 == 0) StartFromPacket();
 

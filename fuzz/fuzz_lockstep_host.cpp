@@ -34,6 +34,17 @@ void StartHostGame() {
     if (host->GetGame() == nullptr || host->Adapter().ClientCount() != 1) Fail("game did not start");
 }
 
+// The host ends a connection that sends too many malformed packets; the
+// client then joins again and a new game starts.
+void Rejoin() {
+    if (host->Adapter().ClientCount() == 1) return;
+    if (!fuzz::PumpUntil(shell->Loop, [] { return peer->State == 0; })) Fail("client did not see the end");
+    peer->Connect("127.0.0.1");
+    if (!fuzz::PumpUntil(shell->Loop, [] { return peer->State == 2 && host->Adapter().ClientCount() == 1; }))
+        Fail("client did not connect again");
+    StartHostGame();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -64,7 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A long run drifts; starting afresh now and then keeps the replay file small.
     if (++inputs % 256 == 0) StartHostGame();
     TNetworkadapter::TConnection sender = (data[0] & 1) ? host->Adapter().GetClient(0) : nullptr;
-    for (auto packet : fuzz::SplitPackets(data + 1, size - 1)) fuzz::Deliver(host->Adapter(), packet, sender);
+    for (auto packet : fuzz::SplitPackets(data + 1, size - 1)) {
+        // Delivered as the adapter would: nothing more from a connection it closed.
+        if (sender != nullptr && host->Adapter().ClientCount() == 0) break;
+        fuzz::Deliver(host->Adapter(), packet, sender);
+    }
+    shell->Loop.Poll();
+    Rejoin();
 
     TFrameLoop frames;
     if (!frames.DoTimer(*host)) {

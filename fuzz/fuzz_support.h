@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -35,9 +36,13 @@ public:
     void CreateLobby(bool) override {}
     void ShowLobby(bool) override {}
     void AddLobbyMessage(const std::string&) override { ++LobbyMessages; }
+    void RepeatLobbyMessage(const std::string&, int) override {}
     std::string SelectedMap() override { return MapName; }
     TEventLoop& EventLoop() override { return Loop; }
-    void ProcessMessages() override { Loop.Poll(); }
+    void ProcessMessages() override {
+        Loop.Poll();
+        if (OnProcessMessages) OnProcessMessages();
+    }
     bool Terminated() override { return false; }
     void Sleep(int) override {}
     std::uint32_t TickCount() override { return Ticks++; }
@@ -47,6 +52,8 @@ public:
     }
 
     TEventLoop Loop;
+    // Runs in every wait's turn of the loop: packets that arrive mid-frame.
+    std::function<void()> OnProcessMessages;
     std::string MapName = "Zweikampf";
     std::uint32_t Ticks = 0;
     std::uint64_t LobbyMessages = 0;

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include <asio/io_context.hpp>
+#include <asio/post.hpp>
 
 namespace orbitfall {
 
@@ -30,6 +31,8 @@ void TEventLoop::RunFor(std::chrono::milliseconds timeout) {
     if (context_->run_one_for(timeout) > 0) context_->poll();
     if (context_->stopped()) context_->restart();
 }
+
+void TEventLoop::Post(std::function<void()> work) { asio::post(*context_, std::move(work)); }
 
 asio::io_context& TEventLoop::Context() { return *context_; }
 

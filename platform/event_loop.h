@@ -4,6 +4,7 @@
 // other thread runs program logic. A wait that "processes pending messages"
 // runs one turn of it.
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace asio {
@@ -24,6 +25,8 @@ public:
     // Dispatches ready events; when none is ready, waits up to timeout for
     // the first one.
     void RunFor(std::chrono::milliseconds timeout);
+    // Runs work at a later turn of the loop, as one more event.
+    void Post(std::function<void()> work);
 
     // The socket layer's access to the loop; only platform/ uses it.
     asio::io_context& Context();

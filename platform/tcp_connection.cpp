@@ -3,6 +3,7 @@
 #include <string>
 
 #include <asio/connect.hpp>
+#include <asio/post.hpp>
 #include <asio/write.hpp>
 
 #include "platform/tcp_connection_state.h"
@@ -52,7 +53,17 @@ std::size_t TTcpConnection::ReceiveBuf(void* buffer, std::size_t count) {
 }
 
 void TTcpConnection::SendBuf(const void* data, std::size_t count) {
-    if (state_->closed || count == 0) return;
+    if (state_->closed || state_->overflowed || count == 0) return;
+    if (state_->pending.size() + state_->inflight.size() + count > MaxUnsentBytes) {
+        state_->overflowed = true;
+        state_->pending.clear();
+        // Failing here would run the owner's disconnect handling inside its
+        // own send; the loop delivers it as any other error.
+        asio::post(state_->socket.get_executor(), [keep = shared_from_this()] {
+            keep->State().Fail(TSocketErrorKind::Send, asio::error::no_buffer_space);
+        });
+        return;
+    }
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     state_->pending.insert(state_->pending.end(), bytes, bytes + count);
     state_->StartWriting();
@@ -84,7 +95,7 @@ void TTcpConnection::TState::StartReading() {
 }
 
 void TTcpConnection::TState::StartWriting() {
-    if (writing || closed || !connected || pending.empty()) return;
+    if (writing || closed || overflowed || !connected || pending.empty()) return;
     inflight.swap(pending);
     pending.clear();
     writing = true;

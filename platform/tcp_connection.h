@@ -44,8 +44,12 @@ public:
     // Copies up to count waiting bytes; never waits. Returns the number copied.
     std::size_t ReceiveBuf(void* buffer, std::size_t count);
     // Takes the whole buffer without blocking; what the system does not take
-    // at once is queued and written in order.
+    // at once is queued and written in order. A peer that stops reading must
+    // not make us hold its data without end: once more than MaxUnsentBytes
+    // wait, the data is dropped and the connection fails with a send error
+    // (reported from the event loop, not from inside this call).
     void SendBuf(const void* data, std::size_t count);
+    inline static constexpr std::size_t MaxUnsentBytes = std::size_t{8} << 20;
     // Closes the connection; an established one delivers its disconnect event
     // before this returns. Unsent bytes are dropped.
     void Close();

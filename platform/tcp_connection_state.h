@@ -26,6 +26,7 @@ struct TTcpConnection::TState {
     bool reading = false;
     bool connected = false;
     bool closed = false;
+    bool overflowed = false;  // unsent data passed the limit; failing soon
 
     TEvent onConnect;
     TEvent onRead;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include <asio/ip/v6_only.hpp>
+#include <asio/steady_timer.hpp>
 
 #include "infra/checked.h"
 #include "platform/event_loop.h"
@@ -12,10 +13,14 @@
 namespace orbitfall {
 
 struct TTcpServer::TImpl {
-    explicit TImpl(TEventLoop& l) : loop(l), acceptor(l.Context()) {}
+    explicit TImpl(TEventLoop& l) : loop(l), acceptor(l.Context()), retry(l.Context()) {}
 
     TEventLoop& loop;
     asio::ip::tcp::acceptor acceptor;
+    // After a failed accept: the cause (no descriptors left) usually lasts a
+    // while, and accepting again at once would spin.
+    asio::steady_timer retry;
+    static constexpr std::chrono::milliseconds RetryDelay{100};
 
     void TryListen(const asio::ip::tcp& protocol, std::uint16_t port, asio::error_code& ec) {
         asio::error_code ignored;
@@ -42,10 +47,19 @@ struct TTcpServer::TImpl {
                          asio::ip::tcp::socket socket) {
         TTcpServer* server = *alive;
         if (ec == asio::error::operation_aborted) return;
+        if (ec && ec != asio::error::connection_aborted) {  // an abort: the peer gave up first
+            server->impl_->retry.expires_after(RetryDelay);
+            server->impl_->retry.async_wait([alive](const asio::error_code& timerError) {
+                if (*alive != nullptr && !timerError) StartAccept(alive);
+            });
+            if (!server->OnAcceptError)
+                throw ESocketError("Socket error " + std::to_string(ec.value()) + ": " + ec.message());
+            auto handler = server->OnAcceptError;
+            handler(ec.value(), ec.message());
+            return;
+        }
         StartAccept(alive);
-        if (ec == asio::error::connection_aborted) return;  // the peer gave up first
-        if (ec)
-            throw ESocketError("Socket error " + std::to_string(ec.value()) + ": " + ec.message());
+        if (ec) return;
 
         auto state = std::make_unique<TTcpConnection::TState>(std::move(socket));
         state->onConnect = ForwardEvent(alive, &TTcpServer::OnClientConnect);
@@ -80,6 +94,7 @@ TTcpServer::~TTcpServer() {
     *alive_ = nullptr;
     asio::error_code ignored;
     impl_->acceptor.close(ignored);
+    impl_->retry.cancel();
     for (auto& connection : active_) {
         connection->State().ClearEvents();
         connection->Close();

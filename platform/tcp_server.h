@@ -2,8 +2,12 @@
 // The listening socket: accepts clients on all local interfaces and reports
 // each accepted connection's events (see tcp_connection.h for the guarantees).
 // A client error with no OnClientError handler (or one that leaves the code
-// non-zero) is raised as ESocketError out of the event loop.
+// non-zero) is raised as ESocketError out of the event loop. A failed accept
+// (out of descriptors, out of memory) is reported to OnAcceptError and
+// accepting resumes a little later; with no handler it is raised the same way.
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/tcp_connection.h"
@@ -25,6 +29,7 @@ public:
     TTcpConnection::TEvent OnClientRead;
     TTcpConnection::TEvent OnClientDisconnect;
     TTcpConnection::TErrorEvent OnClientError;
+    std::function<void(int code, const std::string& text)> OnAcceptError;
 
     // Listens on the port (0: one the system picks); ESocketError when the
     // port cannot be bound or listened on.

@@ -10,6 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   libfreetype-dev fonts-dejavu-core libpng-dev
   dpkg-dev file desktop-file-utils appstream lintian
+  python3  # scripts/measure-hostile-peers.py
 )
 
 missing=()

@@ -80,6 +80,9 @@ public:
     const std::vector<std::int32_t>& DiscHalfWidths(float r) const;
 
 private:
+    // Scratch marks by Id for the selection commands; all zero between calls.
+    std::uint8_t& Mark(std::int32_t id);
+    std::vector<std::uint8_t> selectionMarks_;
     // A deque: tables handed out stay in place when another range is added.
     mutable std::deque<std::pair<float, std::vector<std::int32_t>>> discHalfWidths_;
     void LoadCatalogue(TXMLItem& root);

@@ -1,5 +1,7 @@
 #include "simulation/game_object.h"
 
+#include <algorithm>
+
 #include "infra/checked.h"
 #include "simulation/draw_interface.h"
 #include "simulation/game.h"
@@ -32,7 +34,13 @@ float TGameObject::GetAlphaZPos() {
 }
 
 std::uint16_t TGameObject::SightHere(std::uint8_t player) const {
-    return Game->PlayerAt(player).SightMap(FloorToInt(X), FloorToInt(Y));
+    // Separation can push a unit its own step had clamped a little beyond
+    // the edge; what is drawn of it is decided by the nearest spot of the
+    // map. The simulation never asks here, so its positions stay as they are.
+    const TPlayer& maps = Game->PlayerAt(player);
+    const std::int32_t x = FloorClamped(X, 0, std::max(0, Game->Width - 1));
+    const std::int32_t y = FloorClamped(Y, 0, std::max(0, Game->Height - 1));
+    return maps.SightMap(x, y);
 }
 
 bool TGameObject::IsVisibleFor(std::uint8_t player) { return SightHere(player) > 1; }

@@ -28,7 +28,8 @@ public:
     float GetAlphaZPos() override;
     // Per-class set-up at the end of construction, most derived class last.
     virtual void Init() {}
-    // The spot under the object is watched by one of player's units now.
+    // The spot under the object is watched by one of player's units now
+    // (what a player's screen and minimap show).
     virtual bool IsVisibleFor(std::uint8_t player);
 
     // Appends object as the engine's last child and runs its Init; an Init
@@ -36,7 +37,9 @@ public:
     static void Attach(std::unique_ptr<TGameObject> object);
 
 protected:
-    // The sight counter of player at the object's map unit.
+    // The sight counter of player at the object's map unit, or at the
+    // nearest one of the map when the object stands beyond its edge. For
+    // drawing only.
     std::uint16_t SightHere(std::uint8_t player) const;
 };
 

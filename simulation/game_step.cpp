@@ -1,6 +1,8 @@
 // What one frame does to the game: commands, the move walk, the removal of
 // finished objects, and the checksum the machines compare.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "infra/checked.h"
@@ -24,10 +26,19 @@ void TGame::ExecuteCommand(const TCommand& command) {
             const auto bit = CheckedRange<std::uint8_t>(command.Player, 0, 15);
             const auto mask = static_cast<TPlayerMask>(1u << bit);
             if ((command.Flags & cfAddToSelection) == 0) p.Selection.clear();
+            // A unit already selected is not listed again: a move applied to
+            // it twice is the same move, and repeated adding must not grow
+            // the selection without end.
+            for (std::int32_t id : p.Selection) Mark(id) = 1;
             TRegisteredObject* cursor = nullptr;
             while (FindNextInBox(cursor, mask, command.FloatAt(0), command.FloatAt(1),
-                                 command.FloatAt(2), command.FloatAt(3)))
+                                 command.FloatAt(2), command.FloatAt(3))) {
+                std::uint8_t& listed = Mark(cursor->Id);
+                if (listed) continue;
+                listed = 1;
                 p.Selection.push_back(cursor->Id);
+            }
+            for (std::int32_t id : p.Selection) Mark(id) = 0;
             break;
         }
         case ckSelectAll: {
@@ -58,6 +69,12 @@ void TGame::ExecuteCommand(const TCommand& command) {
         default:
             break;
     }
+}
+
+std::uint8_t& TGame::Mark(std::int32_t id) {
+    const auto index = static_cast<std::size_t>(CheckedRange<std::int32_t>(id, 0, INT32_MAX));
+    if (index >= selectionMarks_.size()) selectionMarks_.resize(std::max(index + 1, ObjectTable.size()), 0);
+    return selectionMarks_[index];
 }
 
 bool TGame::AcceptsCommand(const TCommand& command) const {

@@ -18,8 +18,28 @@ void TConsoleShell::CreateGameWindow(TGame& game) {
     nextTick_ = Clock::now() + std::chrono::milliseconds(frameInterval_);
 }
 
+TConsoleShell::~TConsoleShell() { FlushRepeat(); }
+
 void TConsoleShell::AddLobbyMessage(const std::string& text) {
+    FlushRepeat();
     std::printf("lobby: %s\n", text.c_str());
+    std::fflush(stdout);
+}
+
+void TConsoleShell::RepeatLobbyMessage(const std::string& text, int count) {
+    repeatedText_ = text;
+    repeatCount_ = count;
+    repeatWritten_ = (count & (count - 1)) == 0;
+    if (repeatWritten_) {
+        std::printf("lobby: %s (%d times)\n", text.c_str(), count);
+        std::fflush(stdout);
+    }
+}
+
+void TConsoleShell::FlushRepeat() {
+    if (repeatWritten_) return;
+    repeatWritten_ = true;
+    std::printf("lobby: %s (%d times)\n", repeatedText_.c_str(), repeatCount_);
     std::fflush(stdout);
 }
 

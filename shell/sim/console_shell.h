@@ -15,6 +15,7 @@ namespace orbitfall {
 class TConsoleShell : public TShellLink {
 public:
     explicit TConsoleShell(std::string selectedMap = "") : selectedMap_(std::move(selectedMap)) {}
+    ~TConsoleShell() override;
 
     // What one frame timer event runs (the frame procedure).
     std::function<void()> OnFrameTimer;
@@ -24,6 +25,11 @@ public:
     void CreateLobby(bool) override {}
     void ShowLobby(bool) override {}
     void AddLobbyMessage(const std::string& text) override;
+    // Standard output cannot change a line already written: a repeated
+    // message is written again with its count when the count reaches a power
+    // of two, and with its final count when another message follows or the
+    // shell ends, so a flood writes a few lines, not one per repetition.
+    void RepeatLobbyMessage(const std::string& text, int count) override;
     std::string SelectedMap() override { return selectedMap_; }
     TEventLoop& EventLoop() override { return loop_; }
     void ProcessMessages() override;
@@ -46,6 +52,7 @@ public:
 
 private:
     void FireTimerIfDue();
+    void FlushRepeat();
 
     TEventLoop loop_;
     std::string selectedMap_;
@@ -54,6 +61,9 @@ private:
     bool terminated_ = false;
     std::chrono::steady_clock::time_point nextTick_;
     std::string lastError_;
+    std::string repeatedText_;
+    int repeatCount_ = 0;
+    bool repeatWritten_ = true;
 };
 
 }  // namespace orbitfall

@@ -30,6 +30,10 @@ public:
     void CreateLobby(bool) override {}
     void ShowLobby(bool) override {}
     void AddLobbyMessage(const std::string& text) override { lobby.push_back(text); }
+    // The last line shows the count, as a lobby window would.
+    void RepeatLobbyMessage(const std::string& text, int count) override {
+        if (!lobby.empty()) lobby.back() = text + " (" + std::to_string(count) + ")";
+    }
     std::string SelectedMap() override { return kTestMap; }
     TEventLoop& EventLoop() override { return loop; }
     void ProcessMessages() override {

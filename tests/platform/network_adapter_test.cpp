@@ -5,6 +5,7 @@
 #include <memory>
 #include <random>
 
+#include "platform/tcp_connection_state.h"
 #include "socket_test_support.h"
 
 namespace orbitfall {
@@ -458,6 +459,27 @@ TEST(TcpAdapter, ArbitraryBytesFromAPeerNeverBreakTheServer) {
         for (std::size_t i = 0; i < expected.size(); ++i)
             ASSERT_EQ(hub.server.received[i].payload, expected[i]) << "packet " << i;
         EXPECT_EQ(hub.server.adapter->ClientCount(), 1);
+    }
+}
+
+// A failure on one client's connection (other than the peer closing) was
+// raised out of the event loop and ended the host's game for everyone.
+TEST(TcpAdapter, OneClientsSocketErrorEndedTheServersLoop) {
+    for (TSocketErrorKind kind : {TSocketErrorKind::Receive, TSocketErrorKind::Send}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        TEventLoop loop;
+        TServerWithPeers hub(loop, 2);
+        TTcpAdapter& server = *hub.server.adapter;
+        TNetworkadapter::TConnection failing = server.GetClient(0);
+        TNetworkadapter::TConnection staying = server.GetClient(1);
+        // The socket layer's own error path, as a timed-out connection takes it.
+        EXPECT_NO_THROW(failing->State().Fail(kind, asio::error::timed_out));
+        ASSERT_EQ(hub.server.disconnected, std::vector<TNetworkadapter::TConnection>{failing});
+        ASSERT_EQ(server.ClientCount(), 1);
+        EXPECT_EQ(server.GetClient(0), staying);
+        const TBytes hello{'o', 'n'};
+        server.Send(hello.data(), hello.size());
+        EXPECT_EQ(hub.peers[1].ReadExactly(loop, 4), Frame(hello));
     }
 }
 

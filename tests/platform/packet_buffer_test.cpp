@@ -95,6 +95,32 @@ TEST(PacketBuffer, PoppingAnIncompletePacketIsARangeError) {
     EXPECT_EQ(buffer.Size(), 3u);
 }
 
+// Every packet taken moved the rest of the buffer to its front: a read of
+// many small packets cost the square of its size.
+TEST(PacketBuffer, QuadraticReceiveBufferMovedTheRestForEveryPacket) {
+    TPacketBuffer buffer;
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < 1000; ++i) bytes.insert(bytes.end(), {1, 0, static_cast<std::uint8_t>(i)});
+    bytes.push_back(1);  // the first byte of a length
+    Feed(buffer, bytes);
+    const std::uint8_t* first = buffer.FrontPacket()->data();
+    for (int i = 0; i < 1000; ++i) {
+        auto packet = buffer.FrontPacket();
+        ASSERT_TRUE(packet);
+        // Taken where it arrived: nothing was moved for the packets before it.
+        ASSERT_EQ(packet->data(), first + 3 * i);
+        ASSERT_EQ((*packet)[0], static_cast<std::uint8_t>(i));
+        buffer.PopPacket();
+    }
+    EXPECT_EQ(buffer.Size(), 1u);
+    // The next read drops what was consumed, once, and the stream goes on.
+    Feed(buffer, {0, 'z'});
+    auto packets = TakeAll(buffer);
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(packets[0], std::vector<std::uint8_t>{'z'});
+    EXPECT_EQ(buffer.Size(), 0u);
+}
+
 TEST(PointerStream, ReadsWithinItsBufferOnly) {
     const std::uint8_t data[] = {1, 2, 3, 4, 5};
     TPointerStream stream;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <memory>
 #include <numeric>
 
@@ -189,6 +191,78 @@ TEST(EventLoop, RunForReturnsWhenNothingIsPending) {
     TServerProbe probe(loop);
     TRawSocket peer = TRawSocket::ConnectTo(probe.server.LocalPort());
     EXPECT_TRUE(RunUntil(loop, [&] { return probe.connects == 1; }));
+}
+
+
+// A peer that stops reading made us queue whatever we sent it, without end.
+TEST(TcpSocket, UnsentDataWithoutBoundToAPeerThatStopsReading) {
+    TEventLoop loop;
+    TServerProbe probe(loop);
+    std::vector<TSocketErrorKind> errors;
+    probe.server.OnClientError = [&](TTcpConnection&, TSocketErrorKind kind, int& code) {
+        errors.push_back(kind);
+        code = 0;
+    };
+    TRawSocket peer = TRawSocket::ConnectTo(probe.server.LocalPort());
+    ASSERT_TRUE(RunUntil(loop, [&] { return probe.connects == 1; }));
+    const std::vector<std::uint8_t> chunk(64 << 10, 7);
+    std::size_t sent = 0;
+    // Far beyond what the system buffers and the limit together hold.
+    for (; sent < 4 * TTcpConnection::MaxUnsentBytes && probe.disconnects == 0; sent += chunk.size()) {
+        probe.last->SendBuf(chunk.data(), chunk.size());
+        loop.Poll();
+    }
+    ASSERT_TRUE(RunUntil(loop, [&] { return probe.disconnects == 1; }));
+    EXPECT_EQ(errors, std::vector<TSocketErrorKind>{TSocketErrorKind::Send});
+    EXPECT_EQ(probe.server.ConnectionCount(), 0u);
+}
+
+// An accept that failed (here: no descriptor left) was raised out of the
+// event loop and ended the host's game.
+TEST(TcpSocket, AcceptErrorEndedTheLoopInsteadOfWaitingAndAcceptingAgain) {
+    TEventLoop loop;
+    TServerProbe probe(loop);
+    std::vector<int> acceptErrors;
+    probe.server.OnAcceptError = [&](int code, const std::string&) { acceptErrors.push_back(code); };
+    TRawSocket peer = TRawSocket::ConnectTo(probe.server.LocalPort());
+
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 256);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> filler;
+    for (int fd; (fd = ::dup(0)) >= 0;) filler.push_back(fd);
+    int raised = 0;
+    testing::RunCountingErrors(loop, raised, [&] { return !acceptErrors.empty(); });
+    for (int fd : filler) ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_EQ(raised, 0);
+    ASSERT_FALSE(acceptErrors.empty());
+    EXPECT_EQ(acceptErrors.front(), EMFILE);
+    EXPECT_EQ(probe.connects, 0);
+    EXPECT_TRUE(testing::RunCountingErrors(loop, raised, [&] { return probe.connects == 1; }));
+    EXPECT_EQ(raised, 0);
+}
+
+TEST(TcpSocket, AcceptErrorWithoutAHandlerIsRaised) {
+    TEventLoop loop;
+    TServerProbe probe(loop);
+    TRawSocket peer = TRawSocket::ConnectTo(probe.server.LocalPort());
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 256);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> filler;
+    for (int fd; (fd = ::dup(0)) >= 0;) filler.push_back(fd);
+    int raised = 0;
+    testing::RunCountingErrors(loop, raised, [&] { return raised > 0; });
+    for (int fd : filler) ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(raised, 1);
+    EXPECT_TRUE(testing::RunCountingErrors(loop, raised, [&] { return probe.connects == 1; }));
 }
 
 }  // namespace

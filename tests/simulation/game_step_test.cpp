@@ -144,16 +144,37 @@ TEST_F(GameStepTest, SelectRectTakesOnlyTheIssuersUnitsAndAcceptsSwappedCorners)
     }
 }
 
-TEST_F(GameStepTest, SelectRectAddingKeepsTheSelectionAndMayRepeatIds) {
+TEST_F(GameStepTest, SelectRectAddingKeepsTheSelectionAndListsEachUnitOnce) {
     const auto a = AddUnit(1, 20, 20).Id;
     const auto b = AddUnit(1, 60, 60).Id;
     Step();
     TPlayer& p = game->PlayerAt(1);
     game->ExecuteCommand(SelectRect(1, 15, 15, 25, 25));
     game->ExecuteCommand(SelectRect(1, 15, 15, 65, 65, true));
-    EXPECT_EQ(p.Selection, (Ids{a, a, b}));
+    EXPECT_EQ(p.Selection, (Ids{a, b}));
     game->ExecuteCommand(SelectRect(1, 55, 55, 65, 65));
     EXPECT_EQ(p.Selection, (Ids{b}));
+}
+
+// Adding the whole map to the selection 255 times a frame grew every
+// machine's selection without end (and every move with it).
+TEST_F(GameStepTest, UnboundedSelectionGrowthFromRepeatedSelectAdd) {
+    Ids all;
+    for (int i = 0; i < 30; ++i) all.push_back(AddUnit(1, 5.0f + 3 * i, 50).Id);
+    AddUnit(2, 50, 20);
+    Step();
+    TPlayer& p = game->PlayerAt(1);
+    p.Selection = {all[3]};  // selected before, stays first
+    for (int frame = 0; frame < 4; ++frame)
+        for (int i = 0; i < 255; ++i) game->ExecuteCommand(SelectRect(1, 0, 0, 100, 100, true));
+    ASSERT_EQ(p.Selection.size(), all.size());
+    EXPECT_EQ(p.Selection[0], all[3]);
+    Ids sorted = p.Selection;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, all);
+    // Every unit is still ordered by a move, once.
+    game->ExecuteCommand(MoveTo(1, 90, 90));
+    for (std::int32_t id : all) EXPECT_TRUE(dynamic_cast<TControlledUnit&>(*game->ObjectById(id)).Ordered);
 }
 
 TEST_F(GameStepTest, SelectAllListsThePlayersControlledUnitsInChildOrder) {

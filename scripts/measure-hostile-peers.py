@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""Measures what hostile peers cost a networked game, with real orbitfall-sim
+processes on loopback:
+
+ 1. drain: a peer that has only connected sends 2 MiB of zero-length
+    packets at once; reported are the host's CPU time and wall time until it
+    is idle again, the lobby lines it wrote, and whether it dropped the peer;
+ 2. flood: host and three clients on Kreuzung (a four-player map),
+    2,000 frames, host frame 1 ms; one client adds the whole map to its selection 255 times every frame;
+    reported are the peak resident memory of every process and the frames
+    per second of each (the honest client's above all).
+
+Usage: scripts/measure-hostile-peers.py [build-dir] [drain|flood ...]
+(default build, both measurements).
+"""
+import os
+import re
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+
+build = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1] in ("drain", "flood") else "build"
+which = [a for a in sys.argv[1:] if a in ("drain", "flood")] or ["drain", "flood"]
+sim = os.path.join(build, "orbitfall-sim")
+work = tempfile.mkdtemp(prefix="orbitfall-hostile-")
+TICK = os.sysconf("SC_CLK_TCK")
+
+
+def start(args, name):
+    folder = os.path.join(work, name) + "/"
+    os.makedirs(folder, exist_ok=True)
+    out = open(folder + "out.txt", "w")
+    proc = subprocess.Popen([sim] + args + ["--user-dir", folder], stdout=out, stderr=subprocess.STDOUT)
+    return proc, folder + "out.txt"
+
+
+def port_of(out_path):
+    for _ in range(200):
+        m = re.search(r"^port (\d+)$", open(out_path).read(), re.M)
+        if m:
+            return int(m.group(1))
+        time.sleep(0.05)
+    raise SystemExit("host did not start")
+
+
+def cpu_seconds(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / TICK
+
+
+def rss_kib(pid):
+    try:
+        m = re.search(r"VmRSS:\s+(\d+)", open(f"/proc/{pid}/status").read())
+        return int(m.group(1)) if m else 0
+    except OSError:
+        return 0
+
+
+def drain():
+    host, out = start(["host", "--port", "0", "--clients", "2", "--map", "Zweikampf", "--frames", "5"], "drain")
+    port = port_of(out)
+    peer = socket.create_connection(("127.0.0.1", port))
+    time.sleep(0.3)
+    before = cpu_seconds(host.pid)
+    t0 = time.monotonic()
+    try:
+        peer.sendall(bytes(2 << 20))
+    except OSError:
+        pass  # the host may close the connection before all of it is written
+    sent = time.monotonic() - t0
+    # Idle: no CPU time used for half a second.
+    last, still = cpu_seconds(host.pid), 0
+    while still < 5 and time.monotonic() - t0 < 120:
+        time.sleep(0.1)
+        now = cpu_seconds(host.pid)
+        still = still + 1 if now == last else 0
+        last = now
+    busy_wall = time.monotonic() - t0 - 0.5
+    text = open(out).read()
+    lines = text.count("lobby: Packet-Error")
+    dropped = "Player 1" in text  # the departure line names it
+    host.kill()
+    host.wait()
+    peer.close()
+    print("== drain: 2 MiB of zero-length packets from a peer that only connected")
+    print(f"  written in {sent * 1000:.0f} ms; host busy {last - before:.2f} s CPU, {busy_wall:.2f} s wall; "
+          f"{lines} 'Packet-Error' lobby lines; peer disconnected: {'yes' if dropped else 'no'}")
+
+
+def flood(frames=2000):
+    folder = os.path.join(work, "flood-scripts")
+    os.makedirs(folder, exist_ok=True)
+    script = os.path.join(folder, "selectadd.txt")
+    with open(script, "w") as f:
+        for frame in range(frames):
+            f.write(f"{frame} selectadd 0 0 300 300\n" * 255)
+    host, hout = start(["host", "--port", "0", "--clients", "3", "--map", "Kreuzung", "--frames", str(frames),
+                        "--frame-ms", "1", "--seed", "424242", "--stats"], "host")
+    port = port_of(hout)
+    join = ["join", "127.0.0.1", "--port", str(port), "--frames", str(frames), "--stats"]
+    honest, cout = start(join, "honest")
+    time.sleep(0.3)
+    second, _ = start(join, "second")
+    time.sleep(0.3)
+    flooder, fout = start(join + ["--script", script], "flooder")
+    procs = {"host": host, "honest client": honest, "second honest client": second, "flooding client": flooder}
+    peak = {name: 0 for name in procs}
+    t0 = time.monotonic()
+    limit = float(os.environ.get("ORBITFALL_MEASURE_LIMIT", "900"))
+    while any(p.poll() is None for p in procs.values()) and time.monotonic() - t0 < limit:
+        for name, p in procs.items():
+            if p.poll() is None:
+                peak[name] = max(peak[name], rss_kib(p.pid))
+        time.sleep(0.1)
+    for p in procs.values():
+        if p.poll() is None:
+            p.kill()
+        p.wait()
+    print(f"== flood: Kreuzung, host and 3 clients, {time.monotonic() - t0:.0f} s, {frames} frames, host frame 1 ms, "
+          f"255 selectadd of the whole map per frame from one client")
+    for name, out in (("host", hout), ("honest client", cout), ("flooding client", fout)):
+        text = open(out).read()
+        m = re.search(r"^stats .*$", text, re.M)
+        stats = m.group(0) if m else f"no stats line, {text.count(chr(10) + 'frame ')} frames run"
+        print(f"  {name}: peak RSS {peak[name] / 1024:.1f} MiB; {stats}")
+    try:
+        same = open(os.path.join(work, "host", "Replays", "Latest.ofr"), "rb").read() == \
+            open(os.path.join(work, "honest", "Replays", "Latest.ofr"), "rb").read()
+        print(f"  honest client's replay identical to the host's: {'yes' if same else 'no'}")
+    except OSError:
+        print("  no replay to compare")
+
+
+for w in which:
+    {"drain": drain, "flood": flood}[w]()
+subprocess.run(["rm", "-rf", work])

@@ -1,0 +1,366 @@
+// The lockstep controller against peers that misbehave: a host and its
+// clients in one process on one event loop, the clients either real
+// controllers or bare adapters whose every packet the test writes.
+#include "control/tcp_controller.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "control/frame_loop.h"
+#include "control/packets.h"
+#include "infra/random.h"
+#include "tests/control/control_fixture.h"
+#include "tests/platform/socket_test_support.h"
+
+using namespace orbitfall;
+using namespace orbitfall::testing;
+
+namespace {
+
+using TBytes = std::vector<std::uint8_t>;
+
+// A shell on the shared loop that writes down every sleep.
+class TNetShell : public TRecordingShell {
+public:
+    explicit TNetShell(TEventLoop& l) : shared(l) {}
+    TEventLoop& EventLoop() override { return shared; }
+    void ProcessMessages() override {
+        shared.Poll();
+        if (onProcessMessages) onProcessMessages();
+    }
+    void Sleep(int ms) override { sleeps.push_back(ms); }
+
+    TEventLoop& shared;
+    std::vector<int> sleeps;
+};
+
+// A client that is only an adapter: it answers the start packet with
+// `readies` ready notes and keeps every packet it receives.
+struct TBarePeer {
+    TBarePeer(TEventLoop& loop, int port) : adapter(std::make_unique<TTcpAdapter>(loop)) {
+        adapter->Port = port;
+        adapter->OnReceive = [this](TNetworkadapter& a, TPointerStream&, const std::uint8_t* buffer,
+                                    std::size_t size, TNetworkadapter::TConnection) {
+            received.emplace_back(buffer, buffer + size);
+            if (size == StartPacketSize && buffer[0] == ptStartGame) {
+                std::memcpy(&start, buffer + 1, sizeof start);
+                for (int i = 0; i < readies; ++i) {
+                    const std::uint8_t ready = ptReady;
+                    a.Send(&ready, 1);
+                }
+            }
+        };
+        adapter->Connect("127.0.0.1");
+        RunUntil(loop, [this] { return adapter->State != 1; });
+    }
+    void Send(const TBytes& payload) { adapter->Send(payload.data(), payload.size()); }
+    int CountOf(std::uint8_t type, std::size_t size) const {
+        int n = 0;
+        for (const TBytes& p : received) n += p.size() == size && p[0] == type;
+        return n;
+    }
+
+    std::unique_ptr<TTcpAdapter> adapter;
+    std::vector<TBytes> received;
+    TStartInfo start;
+    int readies = 1;
+};
+
+TBytes CommandPacket(std::uint8_t kind, std::uint8_t player, std::int32_t frame) {
+    TCommand c;
+    c.Kind = kind;
+    c.Player = player;
+    c.Frame = frame;
+    TBytes packet(CommandPacketSize);
+    packet[0] = ptCommand;
+    std::memcpy(packet.data() + 1, &c, sizeof c);
+    return packet;
+}
+
+TBytes StartPacket(const TStartInfo& info) {
+    TBytes packet(StartPacketSize);
+    packet[0] = ptStartGame;
+    std::memcpy(packet.data() + 1, &info, sizeof info);
+    return packet;
+}
+
+TBytes EmptyFramePacket(std::int32_t frame, std::uint32_t checksum) {
+    TFrameHeader header;
+    header.Frame = frame;
+    header.Checksum = checksum;
+    TBytes packet(FrameDataPacketSize(0));
+    packet[0] = ptFrameData;
+    std::memcpy(packet.data() + 1, &header, sizeof header);
+    return packet;
+}
+
+TStartInfo Record(std::int32_t seed, std::uint8_t number, std::uint8_t count) {
+    TStartInfo info;
+    info.SetMapName(kTestMap);
+    info.RandomSeed = seed;
+    info.PlayerNumber = number;
+    info.PlayerCount = count;
+    return info;
+}
+
+// The checksum a game started from the record has before its first frame.
+std::uint32_t FirstChecksum(const TStartInfo& info) {
+    SetRandomState(static_cast<std::uint32_t>(info.RandomSeed));
+    TGame game(info.MapName(), info.PlayerCount, info.PlayerNumber);
+    StartUnits(game);
+    return game.Checksum();
+}
+
+class TcpControllerTest : public ControlTest {
+protected:
+    TcpControllerTest() : hostShell(loop), clientShell(loop) {}
+
+    void MakeHost() {
+        host = std::make_unique<TTcpController>(hostShell, "", 0);
+        host->SeedOverride = 4711;
+    }
+    void AddPeers(int count) {
+        for (int i = 0; i < count; ++i) {
+            peers.push_back(std::make_unique<TBarePeer>(loop, host->Adapter().Port));
+            ASSERT_TRUE(RunUntil(loop, [&] { return host->Adapter().ClientCount() == i + 1; }));
+        }
+    }
+    // A real client controller that does not record (the host does).
+    void MakeClient() {
+        client = std::make_unique<TTcpController>(clientShell, "127.0.0.1", host->Adapter().Port);
+        client->Recording = false;
+        ASSERT_TRUE(RunUntil(loop, [&] { return host->Adapter().ClientCount() == 1; }));
+    }
+    // Runs host frames until its game has reached frame n.
+    void HostFramesTo(std::int32_t n) {
+        while (host->RequireGame().Frame < n) ASSERT_TRUE(frames.DoTimer(*host));
+    }
+    void Settle() { orbitfall::testing::Settle(loop); }
+
+    TEventLoop loop;
+    TNetShell hostShell;
+    TNetShell clientShell;
+    std::unique_ptr<TTcpController> host;
+    std::unique_ptr<TTcpController> client;
+    std::vector<std::unique_ptr<TBarePeer>> peers;
+    TFrameLoop frames;
+};
+
+// A start packet arriving while the client's frame waited for frame data
+// started the new game inside that wait and freed the game the frame was
+// about to move. The frame now gives way: it ends without an error, and the
+// new game starts at a later turn of the loop, with the frames sent after
+// the start packet.
+TEST_F(TcpControllerTest, UseAfterFreeWhenAStartArrivesDuringTheFrameWait) {
+    MakeHost();
+    MakeClient();
+    client->FrameWait = std::chrono::milliseconds(1000000);
+    const TStartInfo first = Record(11, 2, 2);
+    host->Adapter().Send(StartPacket(first).data(), StartPacketSize, host->Adapter().GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->GetGame() != nullptr; }));
+    const TGame* running = client->GetGame();
+
+    const TStartInfo second = Record(22, 2, 2);
+    const std::uint32_t secondChecksum = FirstChecksum(second);
+    int turns = 0;
+    clientShell.onProcessMessages = [&] {
+        if (++turns != 3) return;
+        TTcpAdapter& hub = host->Adapter();
+        hub.Send(StartPacket(second).data(), StartPacketSize, hub.GetClient(0));
+        const TBytes frame = EmptyFramePacket(0, secondChecksum);
+        hub.Send(frame.data(), frame.size(), hub.GetClient(0));
+        // Both arrive inside this wait; the running game must stay.
+        RunUntil(loop, [&] { return client->StartPending(); });
+        EXPECT_EQ(client->GetGame(), running);
+    };
+    TFrameLoop clientFrames;
+    EXPECT_FALSE(clientFrames.DoTimer(*client));
+    clientShell.onProcessMessages = nullptr;
+    EXPECT_TRUE(clientShell.errors.empty()) << clientShell.errors.front();
+    EXPECT_FALSE(clientFrames.Stopped());
+    EXPECT_EQ(client->GetGame(), running) << "nothing starts before the frame has unwound";
+    EXPECT_EQ(client->StartInfo().RandomSeed, 11);
+
+    loop.Poll();
+    EXPECT_FALSE(client->StartPending());
+    EXPECT_EQ(client->StartInfo().RandomSeed, 22);
+    EXPECT_EQ(client->QueuedFrames(), 1u) << "the frame sent after the start belongs to the new game";
+    EXPECT_TRUE(clientFrames.DoTimer(*client)) << (clientShell.errors.empty() ? "" : clientShell.errors.back());
+    EXPECT_EQ(client->RequireGame().Frame, 1);
+    EXPECT_TRUE(clientShell.errors.empty());
+}
+
+TEST_F(TcpControllerTest, StartRecordIsCheckedAsAStartFileIs) {
+    MakeHost();
+    MakeClient();
+    struct TCase {
+        const char* name;
+        void (*spoil)(TStartInfo&);
+    };
+    const TCase cases[] = {
+        {"name length 129", [](TStartInfo& i) { i.MapNameLength = 129; }},
+        {"no players", [](TStartInfo& i) { i.PlayerCount = 0; }},
+        {"16 players", [](TStartInfo& i) { i.PlayerCount = 16; }},
+        {"player beyond the count", [](TStartInfo& i) { i.PlayerNumber = 3; }},
+    };
+    int refused = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TStartInfo info = Record(5, 2, 2);
+        c.spoil(info);
+        host->Adapter().Send(StartPacket(info).data(), StartPacketSize, host->Adapter().GetClient(0));
+        // One line, counting up.
+        const std::string line = ++refused == 1 ? "Packet-Error" : "Packet-Error (" + std::to_string(refused) + ")";
+        ASSERT_TRUE(RunUntil(loop, [&] { return clientShell.lobby == std::vector<std::string>{line}; }));
+        EXPECT_EQ(client->GetGame(), nullptr);
+    }
+    host->Adapter().Send(StartPacket(Record(5, 2, 2)).data(), StartPacketSize, host->Adapter().GetClient(0));
+    EXPECT_TRUE(RunUntil(loop, [&] { return client->GetGame() != nullptr; })) << "a sound record starts";
+}
+
+// 2 MiB of zero-length packets from a peer that had only connected: each
+// taken packet moved the rest of the buffer, and each wrote a lobby line.
+TEST_F(TcpControllerTest, ZeroLengthPacketFloodShowsOneCountedLineAndDisconnectsThePeer) {
+    MakeHost();
+    TRawSocket raw = TRawSocket::ConnectTo(host->Adapter().Port);
+    ASSERT_TRUE(RunUntil(loop, [&] { return host->Adapter().ClientCount() == 1; }));
+    const TBytes flood(2 << 20, 0);
+    std::thread writer([&] {
+        try {
+            raw.Write(flood);
+        } catch (const std::exception&) {
+            // The host closes the connection while we still write.
+        }
+    });
+    EXPECT_TRUE(RunUntil(loop, [&] { return host->Adapter().ClientCount() == 0; }, std::chrono::seconds(20)));
+    writer.join();
+    ASSERT_EQ(hostShell.lobby.size(), 3u);
+    EXPECT_EQ(hostShell.lobby[0], "A player joined the game");
+    EXPECT_EQ(hostShell.lobby[1],
+              "Packet-Error (" + std::to_string(TTcpController::MaxMalformedPackets + 1) + ")");
+    EXPECT_EQ(hostShell.lobby[2], TranslateFmt("playerleft", {"Player 1"}));
+}
+
+// The host slept up to 250 ms for every command whose frame number, which the
+// client sets, was stale: one client could stop everybody's game.
+TEST_F(TcpControllerTest, HostSleepsOnDataAClientControlsAtMostOncePerFrame) {
+    MakeHost();
+    AddPeers(1);
+    struct TCase {
+        std::int32_t frame;  // of the 50 empty commands sent
+        int sleep;           // the one sleep of the next frame, 0 for none
+    };
+    for (const TCase c : {TCase{40, 0}, TCase{30, 0}, TCase{25, 125}, TCase{5, 250}}) {
+        SCOPED_TRACE(c.frame);
+        // Reported frames only grow: a fresh game for each case.
+        host->StartGame();
+        HostFramesTo(40);
+        for (int i = 0; i < 50; ++i) peers[0]->Send(CommandPacket(ckEmpty, 2, c.frame));
+        Settle();
+        hostShell.sleeps.clear();
+        ASSERT_TRUE(frames.DoTimer(*host));
+        EXPECT_EQ(hostShell.sleeps, c.sleep ? std::vector<int>{c.sleep} : std::vector<int>{});
+    }
+}
+
+TEST_F(TcpControllerTest, CommandsWithImpossibleFramesOrNoEffectAreDroppedAndNotRelayed) {
+    MakeHost();
+    AddPeers(2);
+    host->StartGame();
+    HostFramesTo(20);
+    peers[0]->Send(CommandPacket(ckSelectAll, 2, 12));  // taken: reports frame 12
+    struct TCase {
+        std::uint8_t kind;
+        std::int32_t frame;
+        bool taken;
+    };
+    const TCase cases[] = {
+        {ckSelectAll, 21, false},  // beyond the host's frame
+        {ckSelectAll, 11, false},  // before the frame already reported
+        {2, 15, false},           {5, 15, false}, {255, 15, false},  // kinds without effect
+        {ckSelectAll, 15, true},  {ckEmpty, 16, false},  // an empty command joins no frame
+    };
+    for (const TCase& c : cases) peers[0]->Send(CommandPacket(c.kind, 2, c.frame));
+    Settle();
+    ASSERT_TRUE(frames.DoTimer(*host));
+    EXPECT_EQ(host->FrameHeader.Count, 2);
+    // Relayed: the two taken commands and the empty one, nothing else.
+    EXPECT_EQ(peers[1]->CountOf(ptCommand, CommandPacketSize), 3);
+}
+
+// One client sending ptReady several times released the host's ready wait
+// before the other clients were ready.
+TEST_F(TcpControllerTest, ReadinessCountedPerPacketInsteadOfPerClient) {
+    MakeHost();
+    AddPeers(2);
+    peers[0]->readies = 5;
+    peers[1]->readies = 0;
+    bool secondReady = false;
+    int turns = 0;
+    hostShell.onProcessMessages = [&] {
+        // Give up rather than hang should the second ready never count.
+        if (++turns > 100000) hostShell.terminated = true;
+        // Once the first client's five notes are in, and some turns later.
+        if (secondReady || host->Adapter().BytesReceived < 5 * 3 || turns < 100) return;
+        EXPECT_EQ(host->ReadyCount, 1) << "the first client counts once";
+        secondReady = true;
+        const std::uint8_t ready = ptReady;
+        peers[1]->adapter->Send(&ready, 1);
+    };
+    host->StartGame();
+    hostShell.onProcessMessages = nullptr;
+    EXPECT_TRUE(secondReady) << "the wait ended before the second client was ready";
+    EXPECT_EQ(host->ReadyCount, 2);
+    Settle();
+    // Each client's ready goes on to the others once.
+    EXPECT_EQ(peers[1]->CountOf(ptReady, 1), 2);
+}
+
+TEST_F(TcpControllerTest, FifteenthClientIsRefusedAtOnce) {
+    MakeHost();
+    std::vector<TRawSocket> sockets;
+    for (int i = 0; i < TTcpController::MaxClients + 1; ++i) {
+        sockets.push_back(TRawSocket::ConnectTo(host->Adapter().Port));
+        Settle();
+    }
+    ASSERT_TRUE(RunUntil(loop, [&] { return hostShell.lobby.size() >= 14u; }));
+    Settle();
+    EXPECT_EQ(host->Adapter().ClientCount(), TTcpController::MaxClients);
+    EXPECT_EQ(host->PlayerNames().size(), 14u);
+    EXPECT_EQ(hostShell.lobby.size(), 14u) << "the refused one neither joins nor leaves";
+    // The refused connection is closed: reading it ends at once.
+    pollfd closed{sockets.back().Fd(), POLLIN, 0};
+    ASSERT_EQ(::poll(&closed, 1, 3000), 1);
+    char byte;
+    EXPECT_EQ(::recv(sockets.back().Fd(), &byte, 1, MSG_DONTWAIT), 0);
+    pollfd open{sockets.front().Fd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&open, 1, 0), 0) << "the others stay connected";
+}
+
+// A host running far ahead made a client queue frames without bound.
+TEST_F(TcpControllerTest, HostFarAheadIsConnectionInterruptedNotAnUnboundedQueue) {
+    MakeHost();
+    MakeClient();
+    const TStartInfo info = Record(3, 2, 2);
+    TTcpAdapter& hub = host->Adapter();
+    hub.Send(StartPacket(info).data(), StartPacketSize, hub.GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->GetGame() != nullptr; }));
+    const TBytes frame = EmptyFramePacket(0, 0);
+    for (std::size_t i = 0; i < TTcpController::MaxQueuedFrames + 50; ++i) {
+        hub.Send(frame.data(), frame.size(), hub.GetClient(0));
+        if (i % 500 == 0) loop.Poll();
+    }
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->QueuedFrames() == TTcpController::MaxQueuedFrames; }));
+    Settle();
+    EXPECT_EQ(client->QueuedFrames(), TTcpController::MaxQueuedFrames);
+    TFrameLoop clientFrames;
+    EXPECT_FALSE(clientFrames.DoTimer(*client));
+    ASSERT_EQ(clientShell.errors.size(), 1u);
+    EXPECT_EQ(clientShell.errors[0], Translate("connectioninterrupted"));
+}
+
+}  // namespace
