@@ -1,5 +1,7 @@
 #include "shell/game/game_frame_view.h"
 
+#include <chrono>
+
 #include "control/tcp_controller.h"
 #include "infra/key_state.h"
 #include "infra/settings.h"
@@ -33,6 +35,7 @@ void TGameFrameView::ScrollCamera() {
 }
 
 void TGameFrameView::Render() {
+    const auto start = std::chrono::steady_clock::now();
     TGame& game = form_.Game();
     form_.MakeCurrent();
     const TViewState& v = form_.ViewState();
@@ -47,12 +50,15 @@ void TGameFrameView::Render() {
         WritePng(form_.ScreenshotPath(game.Frame), picture);
     }
     PresentFrame();
+    form_.NoteRenderMicroseconds(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
 void TGameFrameView::ShowTimings(std::uint32_t moveMs, std::uint32_t renderMs) {
     std::optional<std::int32_t> lag;
     if (auto* tcp = dynamic_cast<TTcpController*>(&form_.Controller())) lag = tcp->Lag;
     form_.SetCaption(FrameCaption(moveMs, renderMs, PendingGlErrorText(), lag));
+    form_.WriteTimings(moveMs, renderMs);
 }
 
 void TGameFrameView::StopTimer() { form_.Timer1.SetEnabled(false); }

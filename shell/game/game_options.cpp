@@ -22,6 +22,8 @@ const char* const GameUsage =
     "  --exit-after N          close the window after N frames and exit 0; an error\n"
     "                          then ends the program with exit 1 instead of a box\n"
     "  --port P                TCP port of network play (6112)\n"
+    "  --timings FILE          per frame: Frame, the caption's Move and Render times\n"
+    "                          (ms) and Render in microseconds\n"
     "  --help, --version\n";
 
 bool IsReplayArgument(const std::string& firstArgument) {
@@ -64,6 +66,7 @@ TGameOptions ParseGameOptions(const std::vector<std::string>& args) {
         else if (a == "--screenshot-dir") o.ScreenshotDir = value();
         else if (a == "--exit-after") o.ExitAfter = OptionNumber<std::int64_t>(a, value(), 0, INT32_MAX);
         else if (a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
+        else if (a == "--timings") o.TimingsFile = value();
         else if (a == "--help") o.Help = true;
         else if (a == "--version") o.Version = true;
         else throw EUsageError("unexpected argument '" + a + "'");

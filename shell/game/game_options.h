@@ -23,6 +23,7 @@ struct TGameOptions {
     std::string ScreenshotDir = ".";         // --screenshot-dir
     std::int64_t ExitAfter = -1;    // --exit-after: frames, then close and exit 0
     int Port = 6112;                // --port: network mode
+    std::string TimingsFile;        // --timings: one line per frame, for measurements
     bool Help = false;
     bool Version = false;
 };

@@ -99,6 +99,15 @@ void TForm1::SetCaption(const std::string& caption) {
     copy_label(caption_.c_str());
 }
 
+void TForm1::WriteTimings(std::uint32_t moveMs, std::uint32_t renderMs) {
+    if (settings_.TimingsFile.empty()) return;
+    if (!timings_) {
+        timings_.reset(std::fopen(settings_.TimingsFile.c_str(), "w"));
+        if (!timings_) throw EFCreateError(settings_.TimingsFile);
+    }
+    std::fprintf(timings_.get(), "%d %u %u %lld\n", Game().Frame, moveMs, renderMs, static_cast<long long>(renderUs_));
+}
+
 std::string TForm1::ScreenshotPath(std::int32_t frame) const {
     std::string dir = settings_.ScreenshotDir.empty() ? "." : settings_.ScreenshotDir;
     if (dir.back() != '/') dir += '/';

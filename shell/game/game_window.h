@@ -2,6 +2,7 @@
 // The game window Form1: it sets up the graphics, has the start units placed,
 // owns the frame timer Timer1 and runs one frame per timer event.
 #include <cstdint>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <set>
@@ -32,6 +33,7 @@ struct TFormSettings {
     std::set<std::int32_t> ScreenshotAt;  // Frame values
     std::string ScreenshotDir = ".";
     std::int64_t ExitAfter = -1;          // frames, then the window closes
+    std::string TimingsFile;              // "frame move-ms render-ms render-us" lines
 };
 
 class TForm1 : public TGlWindow {
@@ -73,6 +75,10 @@ public:
 
     int handle(int event) override;
 
+    // Measurements of the frame being drawn (for the timings file).
+    void NoteRenderMicroseconds(std::int64_t us) { renderUs_ = us; }
+    void WriteTimings(std::uint32_t moveMs, std::uint32_t renderMs);
+
 private:
     void Forward(int event);
     TController& controller_;
@@ -88,6 +94,8 @@ private:
     bool glReady_ = false;
     std::int64_t framesRun_ = 0;
     std::string caption_ = "Orbitfall";
+    std::int64_t renderUs_ = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> timings_{nullptr, &std::fclose};
 };
 
 // The game window while one exists.

@@ -17,6 +17,7 @@ TFormSettings FormSettingsFor(const TGameOptions& o) {
     s.ScreenshotAt.insert(o.ScreenshotAt.begin(), o.ScreenshotAt.end());
     s.ScreenshotDir = o.ScreenshotDir;
     s.ExitAfter = o.ExitAfter;
+    s.TimingsFile = o.TimingsFile;
     return s;
 }
 
