@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/texture.h"
 #include "render/texture_image.h"
 #include "simulation/player.h"
 
@@ -31,19 +30,23 @@ std::unique_ptr<TFogOfWar> CreateFogTexture(std::int32_t mapWidth, std::int32_t 
     return std::make_unique<TFogOfWar>(mapWidth, mapHeight);
 }
 
+void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride) {
+    for (std::int32_t y = 0; y < fog.MapHeight; ++y) {
+        const std::uint16_t* counters = sight + static_cast<std::ptrdiff_t>(y) * stride;
+        std::uint8_t* row = fog.FogRows[y];
+        for (std::int32_t x = 0; x < fog.MapWidth; ++x) row[x] = FogByte(counters[x]);
+    }
+}
+
 void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRect& lastMainView) {
     if (!(lastMainView.Right > 0 && lastMainView.Bottom > 0)) return;
-    for (std::int32_t y = 0; y < fog.MapHeight; ++y) {
-        const std::uint16_t* sight = localPlayer.SightRow(y);
-        std::uint8_t* row = fog.FogRows[y];
-        for (std::int32_t x = 0; x < fog.MapWidth; ++x) row[x] = FogByte(sight[x]);
-    }
+    WriteFog(fog, localPlayer.SightRow(0), localPlayer.MapCols());
     fog.FogTexture->Upload(true);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
 }
 
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTexture* pattern) {
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern) {
     const auto x0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Left - 0.5)));
     const auto y0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Top - 0.5)));
     const auto w = std::min<std::int32_t>(fog.MapWidth, static_cast<std::int32_t>(std::ceil(v.Right))) - x0;
@@ -55,8 +58,8 @@ void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTexture* pattern) {
     glActiveTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
     if (pattern) {
-        pattern->Bind();
-        pattern->Image().SetWrap(GL_REPEAT, GL_REPEAT, GL_REPEAT);
+        pattern->Bind(true);
+        pattern->SetWrap(GL_REPEAT, GL_REPEAT, GL_REPEAT);
     }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
@@ -73,7 +76,7 @@ void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTexture* pattern) {
     corner(x0 + w, y0);
     glEnd();
 
-    if (pattern) pattern->Unbind();
+    if (pattern) pattern->Unbind(true);
     glDisable(GL_TEXTURE_2D);
     glActiveTexture(GL_TEXTURE0);
     fog.FogTexture->Unbind(true);

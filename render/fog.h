@@ -11,7 +11,6 @@
 namespace orbitfall {
 
 class TPlayer;
-class TTexture;
 class TTextureImage;
 
 struct TFogOfWar {
@@ -36,6 +35,10 @@ std::int32_t FogSize(std::int32_t n);
 // exists until the first update. Needs no GL context.
 std::unique_ptr<TFogOfWar> CreateFogTexture(std::int32_t mapWidth, std::int32_t mapHeight);
 
+// Rewrites the fog bytes from sight counters stored row by row (row y starts
+// at sight + y * stride); the map's Width x Height cells are read.
+void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride);
+
 // The fog byte of a sight counter.
 inline std::uint8_t FogByte(std::uint16_t sight) { return sight == 0 ? 255 : sight == 1 ? 127 : 0; }
 
@@ -46,6 +49,6 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
 // The fog layer over the visible map: unit 0 the fog, unit 1 the pattern
 // repeated every 10 map units. Leaves 2D texturing off on both units and
 // blending off.
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTexture* pattern);
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern);
 
 }  // namespace orbitfall

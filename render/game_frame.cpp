@@ -45,16 +45,16 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, const TSettings& settings, const
 
     if (settings.ShowMiniscene) {
         SetupMinisceneCamera(View, clientWidth, local.EventX, local.EventY);
-        if (settings.ShowBackground) DrawBackground(BackgroundTexture, View.ViewAngle);
+        if (settings.ShowBackground) DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
         LogContext = "Miniscene:game.engine.draw";
         DrawObjects(game, context);
         glDepthMask(GL_TRUE);
-        DrawFogOverlay(fog, View.ViewRect, FogPatternTexture);
+        DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture));
     }
 
     SetupMainCamera(View, clientWidth, clientHeight, local.CameraX, local.CameraY, state.CameraTilt,
                     state.CameraDistance);
-    if (settings.ShowBackground) DrawBackground(BackgroundTexture, View.ViewAngle);
+    if (settings.ShowBackground) DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
     glDisable(GL_DEPTH_TEST);
     DrawGrid(View.ViewRect, game.Width, game.Height);
     glEnable(GL_DEPTH_TEST);
@@ -62,14 +62,14 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, const TSettings& settings, const
     LogContext = "game.engine.draw";
     MarkSelection(game);
     DrawObjects(game, context);
-    DrawFogOverlay(fog, View.ViewRect, FogPatternTexture);
+    DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture));
     DrawSelectionRect(state.Drag, settings.TranslucentSelection);
-    DrawFixedBeam(View.ViewMatrix, LaserTexture);
+    DrawFixedBeam(View.ViewMatrix, ImageOf(LaserTexture));
     glDepthMask(GL_TRUE);
 
     SetupOverlay(clientWidth, clientHeight);
-    DrawMinimap(fog, BackgroundTexture, clientWidth);
-    DrawInterfaceStrip(InterfaceTexture, clientWidth);
+    DrawMinimap(fog, ImageOf(BackgroundTexture), clientWidth);
+    DrawInterfaceStrip(ImageOf(InterfaceTexture), clientWidth);
     DrawMinimapMarkers(game, View, clientWidth);
     DrawOverlayText(MainFont);
 }

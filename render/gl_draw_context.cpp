@@ -5,6 +5,7 @@
 #include "render/opengl_setup.h"
 #include "render/primitives.h"
 #include "render/texture.h"
+#include "render/texture_image.h"
 
 namespace orbitfall {
 
@@ -19,13 +20,15 @@ TTexture* SharedTexture(TSharedTexture texture) {
     return nullptr;
 }
 
-void BindTexture(TTexture* texture) {
-    if (texture) texture->Bind();
+TTextureImage* ImageOf(TTexture* texture) { return texture ? &texture->Image() : nullptr; }
+
+void BindImage(TTextureImage* image) {
+    if (image) image->Bind(true);
     else glEnable(GL_TEXTURE_2D);
 }
 
-void UnbindTexture(TTexture* texture) {
-    if (texture) texture->Unbind();
+void UnbindImage(TTextureImage* image) {
+    if (image) image->Unbind(true);
     else glDisable(GL_TEXTURE_2D);
 }
 
@@ -45,8 +48,15 @@ void TGlDrawContext::SetColorBytes(std::uint8_t r, std::uint8_t g, std::uint8_t 
     glColor4ub(r, g, b, a);
 }
 
-void TGlDrawContext::BindTexture(TSharedTexture texture) { orbitfall::BindTexture(SharedTexture(texture)); }
-void TGlDrawContext::UnbindTexture(TSharedTexture texture) { orbitfall::UnbindTexture(SharedTexture(texture)); }
+void TGlDrawContext::BindTexture(TSharedTexture texture) {
+    if (TTexture* t = SharedTexture(texture)) t->Bind();
+    else glEnable(GL_TEXTURE_2D);
+}
+
+void TGlDrawContext::UnbindTexture(TSharedTexture texture) {
+    if (TTexture* t = SharedTexture(texture)) t->Unbind();
+    else glDisable(GL_TEXTURE_2D);
+}
 
 void TGlDrawContext::EnableBlending() {
     glEnable(GL_BLEND);

@@ -11,10 +11,13 @@ class TTexture;
 // The shared texture behind a kind (the globals set by InitOpenGL; nullptr
 // while none is loaded).
 TTexture* SharedTexture(TSharedTexture texture);
-// Bind with enabling / unbind with disabling; a texture not loaded leaves
+class TTextureImage;
+// The picture of a shared texture, nullptr while none is loaded.
+TTextureImage* ImageOf(TTexture* texture);
+// Bind with enabling / unbind with disabling; a picture not loaded leaves
 // only 2D texturing switched.
-void BindTexture(TTexture* texture);
-void UnbindTexture(TTexture* texture);
+void BindImage(TTextureImage* image);
+void UnbindImage(TTextureImage* image);
 
 class TGlDrawContext : public TDrawContext {
 public:

@@ -50,7 +50,7 @@ void SetupOverlay(int clientWidth, int clientHeight) {
     glLoadIdentity();
 }
 
-void DrawMinimap(const TFogOfWar& fog, TTexture* background, int clientWidth) {
+void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidth) {
     const double u = Units(clientWidth);
     const std::int32_t w = fog.MapWidth, h = fog.MapHeight;
 
@@ -59,7 +59,7 @@ void DrawMinimap(const TFogOfWar& fog, TTexture* background, int clientWidth) {
     glScaled(200 * u / w, -200 * u / h, 1);
     glTranslated(0, -h, 0);
     glColor3f(0.7f, 0.7f, 0.7f);
-    BindTexture(background);
+    BindImage(background);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 0); glVertex2i(0, 0);
     glTexCoord2f(0, 1); glVertex2i(0, h);
@@ -85,18 +85,18 @@ void DrawMinimap(const TFogOfWar& fog, TTexture* background, int clientWidth) {
     glPopMatrix();
 }
 
-void DrawInterfaceStrip(TTexture* interfacePicture, int clientWidth) {
+void DrawInterfaceStrip(TTextureImage* interfacePicture, int clientWidth) {
     const float w = static_cast<float>(clientWidth);
     glEnable(GL_BLEND);
     glColor3f(1, 1, 1);
-    BindTexture(interfacePicture);
+    BindImage(interfacePicture);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 1); glVertex2f(0, 0);
     glTexCoord2f(1, 1); glVertex2f(w, 0);
     glTexCoord2f(1, 0); glVertex2f(w, w / 4);
     glTexCoord2f(0, 0); glVertex2f(0, w / 4);
     glEnd();
-    UnbindTexture(interfacePicture);
+    UnbindImage(interfacePicture);
     glDisable(GL_BLEND);
 }
 

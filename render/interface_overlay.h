@@ -10,7 +10,7 @@ namespace orbitfall {
 
 class TBmpFont;
 class TGame;
-class TTexture;
+class TTextureImage;
 struct TFogOfWar;
 
 struct TOverlayPoint {
@@ -28,9 +28,9 @@ TOverlayPoint MinimapPointStretched(std::int32_t mapWidth, std::int32_t mapHeigh
 // Depth testing off, one unit per pixel, origin bottom-left.
 void SetupOverlay(int clientWidth, int clientHeight);
 // Background and fog of the minimap. Leaves blending on.
-void DrawMinimap(const TFogOfWar& fog, TTexture* background, int clientWidth);
+void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidth);
 // The interface picture along the bottom edge, W x W/4 pixels.
-void DrawInterfaceStrip(TTexture* interfacePicture, int clientWidth);
+void DrawInterfaceStrip(TTextureImage* interfacePicture, int clientWidth);
 // The outline of the main view and a dot for every unit the local player sees
 // now, in its owner's colour. Leaves blending off.
 void DrawMinimapMarkers(const TGame& game, const TViewValues& mainView, int clientWidth);

@@ -11,13 +11,13 @@
 
 namespace orbitfall {
 
-void DrawBackground(TTexture* background, std::int32_t viewAngle) {
+void DrawBackground(TTextureImage* background, std::int32_t viewAngle) {
     glPushMatrix();
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     glColor3f(0.5f, 0.5f, 0.5f);
-    BindTexture(background);
+    BindImage(background);
     glBegin(GL_QUAD_STRIP);
     for (int i = 0; i <= 9; ++i) {
         const float e = static_cast<float>(std::tan((5 * i - 22.5) * std::numbers::pi / 180));
@@ -28,7 +28,7 @@ void DrawBackground(TTexture* background, std::int32_t viewAngle) {
         glVertex3f(0.9f, e, -1);
     }
     glEnd();
-    UnbindTexture(background);
+    UnbindImage(background);
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     glPopMatrix();
@@ -88,8 +88,8 @@ void DrawSelectionRect(const TSelectionDrag& d, bool translucent) {
     glPopMatrix();
 }
 
-void DrawFixedBeam(const TMatrix4f& viewMatrix, TTexture* laser) {
-    BindTexture(laser);
+void DrawFixedBeam(const TMatrix4f& viewMatrix, TTextureImage* laser) {
+    BindImage(laser);
     glEnable(GL_BLEND);
     glLoadIdentity();
     glMatrixMode(GL_TEXTURE);

@@ -7,11 +7,11 @@
 
 namespace orbitfall {
 
-class TTexture;
+class TTextureImage;
 
 // A band of the background picture behind the whole view, shifted with the
 // tilt only. Leaves depth testing and depth writes on, texturing off.
-void DrawBackground(TTexture* background, std::int32_t viewAngle);
+void DrawBackground(TTextureImage* background, std::int32_t viewAngle);
 
 // Grey lines every 3 map units over the visible part of the map (call with
 // depth testing off).
@@ -28,6 +28,6 @@ void DrawSelectionRect(const TSelectionDrag& drag, bool translucent);
 
 // The laser band from (0, 0) to (30, 30) of every main view. Leaves blending
 // on and the laser texture bound.
-void DrawFixedBeam(const TMatrix4f& viewMatrix, TTexture* laser);
+void DrawFixedBeam(const TMatrix4f& viewMatrix, TTextureImage* laser);
 
 }  // namespace orbitfall
