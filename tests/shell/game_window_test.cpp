@@ -4,7 +4,9 @@
 
 #include <FL/Fl.H>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <string>
@@ -18,6 +20,7 @@
 #include "infra/language.h"
 #include "infra/random.h"
 #include "infra/settings.h"
+#include "platform/png_file.h"
 #include "shell/game/form_input.h"
 #include "shell/game/window_shell.h"
 #include "simulation/game.h"
@@ -33,9 +36,10 @@ class TTestController : public TController {
 public:
     explicit TTestController(TShellLink& shell) : TController(shell) { Recording = false; }
     std::int32_t FailAt = -1;
+    std::string Map = "Zweikampf";
     void Start() {
         TStartInfo info;
-        info.SetMapName("Zweikampf");
+        info.SetMapName(Map);
         info.PlayerCount = 2;
         info.PlayerNumber = 1;
         info.RandomSeed = 7;
@@ -209,4 +213,54 @@ TEST_F(GameWindow, ClosingStopsTheTimerAndTheShellFreesTheWindowAfterwards) {
     shell.ReleaseClosedForm();
     EXPECT_EQ(shell.Form(), nullptr);
     EXPECT_EQ(Form1, nullptr);
+}
+
+namespace {
+
+// The picture of frame 2 at a detail word, in the given folder.
+TRgbaPicture FrameAtDetail(const TempFolder& user, const std::string& word, TFormSettings settings) {
+    FreeSettings();
+    InitSettings(word);
+    settings.ScreenshotAt = {2};
+    settings.ScreenshotDir = user.Path() + word;
+    std::filesystem::create_directories(settings.ScreenshotDir);
+    TWindowShell shell(settings);
+    TTestController controller(shell);
+    controller.Map = "Breit";
+    Controller = &controller;
+    controller.Start();
+    TForm1* form = shell.Form();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (form->FramesRun() < 3 && std::chrono::steady_clock::now() < end) Fl::wait(0.005);
+    Controller = nullptr;
+    return ReadPng(settings.ScreenshotDir + "/frame-2.png");
+}
+
+}  // namespace
+
+TEST_F(GameWindow, MinimalDetailDrawsTheSameModels) {
+    // A map without nebulae; the camera looks at player 1's ships.
+    user.WriteFile("Maps/Breit.ofm",
+                   "<?xml version=\"1.0\" encoding=\"ISO8859-1\" ?>\n<Map>\n  <Informations>\n"
+                   "    <Name>Breit</Name>\n    <Width>300</Width>\n    <Height>150</Height>\n"
+                   "  </Informations>\n  <Objects>\n    <Start Player=\"1\" X=\"60\" Y=\"60\"/>\n"
+                   "    <Start Player=\"2\" X=\"210\" Y=\"60\"/>\n  </Objects>\n</Map>\n");
+    const TRgbaPicture normal = FrameAtDetail(user, "normal", settings);
+    const TRgbaPicture minimal = FrameAtDetail(user, "minimal", settings);
+    ASSERT_EQ(normal.Pixels.size(), minimal.Pixels.size());
+    // Pixels of the main view in strong colours are the ships' faces; the
+    // background band and the grid behind them differ between the levels.
+    const int viewRows = normal.Height - static_cast<int>(normal.Width * 180 / 1024);
+    int model = 0, same = 0;
+    for (int y = 0; y < viewRows; ++y)
+        for (int x = 0; x < normal.Width; ++x) {
+            const std::uint8_t* a = &normal.Pixels[(static_cast<std::size_t>(y) * normal.Width + x) * 4];
+            const std::uint8_t* b = &minimal.Pixels[(static_cast<std::size_t>(y) * normal.Width + x) * 4];
+            const int hi = std::max({a[0], a[1], a[2]}), lo = std::min({a[0], a[1], a[2]});
+            if (hi - lo < 150) continue;
+            ++model;
+            same += a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+        }
+    EXPECT_GT(model, 200);
+    EXPECT_EQ(same, model);
 }
