@@ -16,7 +16,7 @@
 #include "render/screenshot.h"
 #include "render/texture_image.h"
 #include "render/world_layers.h"
-#include "tests/render/gl_test_surface.h"
+#include "tests/support/gl_test_window.h"
 
 using namespace orbitfall;
 
@@ -69,7 +69,7 @@ protected:
         glDisable(GL_CULL_FACE);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    orbitfall::testing::GlTestSurface surface{1024, 768};
+    orbitfall::testing::GlTestWindow surface{1024, 768};
 };
 
 // A 40 x 20 map: columns 0..12 never seen, 13..26 explored, 27..39 watched.
