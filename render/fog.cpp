@@ -34,13 +34,21 @@ void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride) {
     for (std::int32_t y = 0; y < fog.MapHeight; ++y) {
         const std::uint16_t* counters = sight + static_cast<std::ptrdiff_t>(y) * stride;
         std::uint8_t* row = fog.FogRows[y];
-        for (std::int32_t x = 0; x < fog.MapWidth; ++x) row[x] = FogByte(counters[x]);
+        std::uint8_t differs = 0;
+        for (std::int32_t x = 0; x < fog.MapWidth; ++x) {
+            const std::uint8_t b = FogByte(counters[x]);
+            differs |= static_cast<std::uint8_t>(row[x] ^ b);
+            row[x] = b;
+        }
+        if (differs) fog.Changed = true;
     }
 }
 
 void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRect& lastMainView) {
     if (!(lastMainView.Right > 0 && lastMainView.Bottom > 0)) return;
     WriteFog(fog, localPlayer.SightRow(0), localPlayer.MapCols());
+    if (!fog.Changed) return;
+    fog.Changed = false;
     fog.FogTexture->Upload(true);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);

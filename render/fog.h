@@ -26,6 +26,8 @@ struct TFogOfWar {
     std::int32_t FogHeight;
     std::unique_ptr<TTextureImage> FogTexture;
     std::vector<std::uint8_t*> FogRows;  // FogRows[y] = FogTexture->Row(y)
+    // The picture has changed since the last upload (or was never uploaded).
+    bool Changed = true;
 };
 
 // The smallest power of two not below n (n >= 1).
@@ -36,14 +38,21 @@ std::int32_t FogSize(std::int32_t n);
 std::unique_ptr<TFogOfWar> CreateFogTexture(std::int32_t mapWidth, std::int32_t mapHeight);
 
 // Rewrites the fog bytes from sight counters stored row by row (row y starts
-// at sight + y * stride); the map's Width x Height cells are read.
+// at sight + y * stride); the map's Width x Height cells are read. Notes in
+// Changed whether any byte is different now.
 void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride);
 
 // The fog byte of a sight counter.
 inline std::uint8_t FogByte(std::uint16_t sight) { return sight == 0 ? 255 : sight == 1 ? 127 : 0; }
 
+// The next update uploads again (a re-created context lost the texture).
+inline void MarkFogForUpload(TFogOfWar& fog) { fog.Changed = true; }
+
 // Rewrites the fog from the player's sight map and uploads it; nothing before
-// the first main camera set-up (lastMainView.Right and .Bottom still 0).
+// the first main camera set-up (lastMainView.Right and .Bottom still 0). A
+// frame whose fog equals the uploaded one keeps the texture as it is: the
+// picture is the same, and building the mipmaps of the whole texture is the
+// most expensive step of the frame's drawing on a software renderer.
 void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRect& lastMainView);
 
 // The fog layer over the visible map: unit 0 the fog, unit 1 the pattern

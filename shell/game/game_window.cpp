@@ -94,6 +94,10 @@ void TForm1::ExceptionHandler(const std::exception& e) {
     shell_.ShowError(e.what());
 }
 
+void TForm1::ContextRecreated() {
+    if (fog_) MarkFogForUpload(*fog_);
+}
+
 void TForm1::SetCaption(const std::string& caption) {
     caption_ = caption;
     copy_label(caption_.c_str());

@@ -66,6 +66,10 @@ public:
     std::string Caption() const { return caption_; }
     void SetCaption(const std::string& caption);
 
+    // After SetFullscreen (or anything else that re-creates the GL context):
+    // textures kept by the window are uploaded again.
+    void ContextRecreated();
+
     // Mouse, wheel and keys go here (nullptr: nowhere); the key table is fed
     // either way.
     void SetInput(TFormInput* input) { input_ = input; }

@@ -235,3 +235,28 @@ TEST_F(GlDrawing, LayersLeaveTheStateTheySay) {
     for (int i = 0; i < 16; ++i) EXPECT_EQ(texture[i], (i % 5 == 0) ? 1.0f : 0.0f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
+
+TEST_F(GlDrawing, UnchangedFogKeepsItsTextureAndAChangeUploadsAgain) {
+    auto fog = CreateFogTexture(40, 20);
+    std::vector<std::uint16_t> sight(41 * 21, 0);
+    WriteFog(*fog, sight.data(), 41);
+    EXPECT_TRUE(fog->Changed) << "never uploaded";
+    fog->Changed = false;
+    WriteFog(*fog, sight.data(), 41);
+    EXPECT_FALSE(fog->Changed) << "all 255 as created";
+    sight[5 * 41 + 7] = 2;
+    WriteFog(*fog, sight.data(), 41);
+    EXPECT_TRUE(fog->Changed);
+    EXPECT_EQ(fog->FogRows[5][7], 0);
+    EXPECT_EQ(fog->FogRows[5][6], 255);
+    fog->Changed = false;
+    sight[5 * 41 + 7] = 1;
+    WriteFog(*fog, sight.data(), 41);
+    EXPECT_TRUE(fog->Changed);
+    EXPECT_EQ(fog->FogRows[5][7], 127);
+    // The column beyond the map (x = 40) is never read.
+    fog->Changed = false;
+    sight[5 * 41 + 40] = 3;
+    WriteFog(*fog, sight.data(), 41);
+    EXPECT_FALSE(fog->Changed);
+}
