@@ -26,7 +26,7 @@ if [ -z "${DISPLAY:-}" ]; then
   read -r display <&3
   export DISPLAY=":$display"
 fi
-echo "GL: $(glxinfo -B 2>/dev/null | sed -n 's/^OpenGL renderer string: //p')"
+command -v glxinfo > /dev/null && echo "GL: $(glxinfo -B 2>/dev/null | sed -n "s/^OpenGL renderer string: //p")"
 
 "$build/orbitfall-sim" run --map Kreuzung --players 4 --seed 20261208 --frames "$total" \
   --script bench/battle_script.txt --record --user-dir "$user" > /dev/null
