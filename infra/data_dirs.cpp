@@ -5,6 +5,7 @@
 
 #include "infra/errors.h"
 #include "infra/file_system.h"
+#include "infra/home_user_folder.h"
 #include "infra/text_format.h"
 
 namespace orbitfall {
@@ -13,6 +14,7 @@ namespace {
 
 std::string dataDir;
 std::string userDir;
+std::string ignoredXdgDataHome;
 
 // Absolute, without "." and ".." steps, ending in '/'. Lexical on purpose: the
 // folder names are shown and compared, and a symlinked build folder must not
@@ -45,19 +47,65 @@ void CreateUserFolders() {
 const std::string& DataDir() { return dataDir; }
 const std::string& UserDir() { return userDir; }
 
-void LocateDataDirs(const std::string& exeDir) {
-    std::string exe = NormalisedFolder(exeDir);
-    std::string data = NormalisedFolder(exe + "Data/");
-    std::string user = NormalisedFolder(exe + "UserFiles/");
-    if (!DirectoryExists(data)) {
-        data = NormalisedFolder(exe + "../Game/Data/");
-        user = NormalisedFolder(exe + "../Game/UserFiles/");
+namespace {
+
+// The data folder and layout only: the home folder is asked for only when it
+// is going to be used.
+TDataFolders FindDataFolder(const std::string& exeDir) {
+    const std::string exe = NormalisedFolder(exeDir);
+    TDataFolders found;
+    const struct {
+        TDataLayout layout;
+        const char* data;
+        const char* user;
+    } layouts[] = {
+        {TDataLayout::BesideProgram, "Data/", "UserFiles/"},
+        {TDataLayout::GameFolder, "../Game/Data/", "../Game/UserFiles/"},
+        {TDataLayout::Installed, "../share/orbitfall/Data/", ""},
+    };
+    for (const auto& l : layouts) {
+        const std::string data = NormalisedFolder(exe + l.data);
+        if (!DirectoryExists(data)) continue;
+        found.Layout = l.layout;
+        found.Data = OnDiskFolder(data);
+        if (*l.user != '\0') found.User = NormalisedFolder(exe + l.user);
+        return found;
     }
-    if (!DirectoryExists(data)) throw Exception("Data not found");
-    dataDir = OnDiskFolder(data);
-    userDir = user;
+    throw Exception("Data not found");
+}
+
+}  // namespace
+
+TDataFolders FindDataFolders(const std::string& exeDir) {
+    TDataFolders found = FindDataFolder(exeDir);
+    if (found.Layout == TDataLayout::Installed) {
+        const THomeUserFolder home = FindHomeUserFolder();
+        found.User = home.Path;
+        found.UserSource = home.Source;
+        found.IgnoredXdgDataHome = home.IgnoredXdgDataHome;
+    }
+    return found;
+}
+
+void LocateDataDirs(const std::string& exeDir, const std::string& userDirOverride) {
+    if (!userDirOverride.empty()) {
+        SetDataDirs(FindDataFolder(exeDir).Data, userDirOverride);
+        return;
+    }
+    const TDataFolders found = FindDataFolders(exeDir);
+    if (found.Layout == TDataLayout::Installed) {
+        CreateHomeUserFolder({found.User, found.UserSource, found.IgnoredXdgDataHome});
+        dataDir = found.Data;
+        userDir = OnDiskFolder(found.User);
+        ignoredXdgDataHome = found.IgnoredXdgDataHome;
+        return;
+    }
+    dataDir = found.Data;
+    userDir = found.User;
     CreateUserFolders();
 }
+
+const std::string& IgnoredXdgDataHome() { return ignoredXdgDataHome; }
 
 void SetDataDirs(const std::string& dataDirName, const std::string& userDirName) {
     dataDir = OnDiskFolder(NormalisedFolder(dataDirName));
@@ -68,6 +116,7 @@ void SetDataDirs(const std::string& dataDirName, const std::string& userDirName)
 void ClearDataDirs() {
     dataDir.clear();
     userDir.clear();
+    ignoredXdgDataHome.clear();
 }
 
 std::string ResolveFileName(const std::string& name) {

@@ -71,6 +71,12 @@ public:
     EWriteError() : EFileError("Stream write error") {}
 };
 
+// Picture data that no decoder can take, or whose header contradicts itself.
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Raised only by the sprite tree.
 class ESpriteError : public Exception {
 public:

@@ -9,11 +9,13 @@ namespace orbitfall {
 
 TInfraUnits::TInfraUnits(const std::string& exeDir, const std::string& firstArgument,
                          const std::string& userDir) {
-    LocateDataDirs(exeDir);
+    LocateDataDirs(exeDir, userDir);
     try {
-        if (!userDir.empty()) SetDataDirs(DataDir(), userDir);
         LoadLanguage("DE");
         OpenEventLog();
+        if (!IgnoredXdgDataHome().empty())
+            Log("Status", 3, "XDG_DATA_HOME \"" + IgnoredXdgDataHome() +
+                                 "\" is not an absolute path and is ignored; user files are in " + UserDir());
         InitSettings(firstArgument);
     } catch (...) {
         CloseEventLog();

@@ -10,7 +10,8 @@ namespace orbitfall {
 class TInfraUnits {
 public:
     // userDir, when not empty, replaces the user folder the folder rules
-    // found (several copies on one machine, tests).
+    // would give, which is then left untouched (several copies on one
+    // machine, tests).
     TInfraUnits(const std::string& exeDir, const std::string& firstArgument,
                 const std::string& userDir = "");
     ~TInfraUnits();

@@ -25,6 +25,12 @@ public:
 
     const std::array<TGlyph, 256>& Glyphs() const;
     std::uint16_t LineHeight() const;
+    TTextureImage& Image() { return image_; }
+
+private:
+    TTextureImage image_;
+    std::array<TGlyph, 256> glyphs_{};
+    std::uint16_t lineHeight_ = 0;
 };
 
 }  // namespace orbitfall

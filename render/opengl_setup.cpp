@@ -8,6 +8,7 @@
 #include "infra/resource_manager.h"
 #include "platform/gl_surface.h"
 #include "render/bmp_font.h"
+#include "render/gl_capabilities.h"
 #include "render/graphic_card_report.h"
 #include "render/texture.h"
 
@@ -67,6 +68,7 @@ void InitOpenGL(TGlSurface& surface) {
     LogContext = "Init";
     if (!surface.MakeCurrent()) throw EGraphicsUnavailable(UnavailableMessage(surface));
     Surface = &surface;
+    ResetGlCapabilities();  // a new context: the texture uploads ask its driver again
     const GLubyte* extensions = glGetString(GL_EXTENSIONS);
     Extensions = extensions != nullptr ? reinterpret_cast<const char*>(extensions) : "";
 

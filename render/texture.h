@@ -20,6 +20,9 @@ public:
     void Bind();     // Image.Bind with enabling
     void Unbind();   // Image.Unbind with disabling
     TTextureImage& Image();
+
+private:
+    TTextureImage image_;
 };
 
 }  // namespace orbitfall

@@ -47,6 +47,29 @@ public:
     unsigned TextureObject() const;   // GL name, 0 for none
 
     bool KeepPixels = false;
+
+    // Whether a pixel store is held (it is freed by Upload unless KeepPixels).
+    bool HasPixels() const { return hasStore_; }
+    // The store as a whole, top row first, rows tightly packed; empty when gone.
+    const std::vector<std::uint8_t>& Pixels() const { return pixels_; }
+
+private:
+    // Gives the store an alpha channel where its format has none.
+    void EnsureAlpha();
+    // Replaces a block-compressed store by its blue-green-red-alpha colours.
+    void Decompress();
+    void RequireStore() const;
+
+    int width_ = 0;
+    int height_ = 0;
+    TPixelFormat format_ = TPixelFormat::None;
+    std::vector<std::uint8_t> pixels_;
+    bool hasStore_ = false;
+    unsigned texture_ = 0;
+    // GL_CLAMP_TO_EDGE each; this header stays free of GL.
+    int wrapS_ = 0x812F;
+    int wrapT_ = 0x812F;
+    int wrapR_ = 0x812F;
 };
 
 }  // namespace orbitfall

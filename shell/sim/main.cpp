@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "infra/data_folders_help.h"
 #include "infra/file_system.h"
 #include "infra/process_units.h"
 #include "shell/sim/sim_commands.h"
@@ -19,6 +20,20 @@ int main(int argc, char** argv) {
     } catch (const EUsageError& e) {
         std::fprintf(stderr, "orbitfall-sim: %s\n%s", e.what(), SimUsage);
         return 2;
+    }
+    if (options.Command == "version") {
+        std::printf("orbitfall-sim %s\n", ORBITFALL_VERSION);
+        return 0;
+    }
+    if (options.Command == "help") {
+        std::string folders;
+        try {
+            folders = DataFoldersHelp(ExecutableDir());
+        } catch (const std::exception& e) {
+            folders = std::string("Folders: ") + e.what() + "\n";
+        }
+        std::printf("%s%s%s%s", SimHelpIntro, SimUsage, SimHelpDetails, folders.c_str());
+        return 0;
     }
     // Network games are watched while they run: one line at a time.
     if (options.Command == "host" || options.Command == "join") std::setvbuf(stdout, nullptr, _IOLBF, 0);

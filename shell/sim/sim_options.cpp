@@ -11,12 +11,59 @@ const char* const SimUsage =
     "  orbitfall-sim host --clients K --map NAME --frames F [--frame-ms MS] [--seed S]\n"
     "                     [--script FILE] [--port P] [--user-dir DIR] [--stats]\n"
     "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
-    "                     [--wait-ms MS] [--nudge-at F] [--stats]\n";
+    "                     [--wait-ms MS] [--nudge-at F] [--stats]\n"
+    "  orbitfall-sim --help | --version\n";
+
+const char* const SimHelpIntro =
+    "orbitfall-sim: Orbitfall without windows. Plays games from scripts, records\n"
+    "and verifies replays, hosts and joins lockstep games over TCP. Its output\n"
+    "lines are a contract that tests and tools rely on.\n\n";
+
+const char* const SimHelpDetails =
+    "\nCommands:\n"
+    "  run     a game on this machine: \"seed S\", then \"frame F checksum HHHHHHHH\"\n"
+    "          per frame (the checksum a host puts into that frame's header)\n"
+    "  verify  plays a replay with every checksum compared:\n"
+    "          \"verified N frames in T ms (R frames/s)\" or \"Replay-Fehler in frame N\"\n"
+    "  host    hosts a lockstep game over TCP and waits for K clients\n"
+    "  join    joins the game hosted on HOST\n"
+    "\nOptions:\n"
+    "  --map NAME        the map (shipped: Kreuzung, Zweikampf, Weite; or a user map)\n"
+    "  --players N       players of a run game, at least the map's start views\n"
+    "  --local L         the local player number of a run game (default 1)\n"
+    "  --seed S          the shared generator's 32-bit state (default: from the clock)\n"
+    "  --frames F        frames to play\n"
+    "  --script FILE     commands, one per line: \"frame player command args\" for\n"
+    "                    run, \"frame command args\" for host and join; commands:\n"
+    "                    select x1 y1 x2 y2, selectadd x1 y1 x2 y2, selectall,\n"
+    "                    move x y, raw kind flags hex32\n"
+    "  --record          writes Replays/Latest.ofr and the start record\n"
+    "                    Replays/Latest.ofs into the user folder\n"
+    "  --dump-at F1,...  after those frames' checksum lines, one line per object:\n"
+    "                    \"obj CLASS ID OWNER X Y HP\"\n"
+    "  --user-dir DIR    the user folder to use instead of the one found below\n"
+    "  --clients K       the clients a host waits for\n"
+    "  --frame-ms MS     the host's frame time (default 50)\n"
+    "  --port P          TCP port (default 6112; host --port 0 picks a free port and\n"
+    "                    prints \"port N\")\n"
+    "  --wait-ms MS      how long a client waits for the host's next frame\n"
+    "                    (default 30000)\n"
+    "  --nudge-at F      test aid: changes the client's world after frame F, to\n"
+    "                    show that a diverging world is caught\n"
+    "  --stats           ends with frames per second, Lag and bytes on the wire\n"
+    "  --help            this text; --version: the program's version\n"
+    "\nExit codes: 0 done, 1 an error of the game (its message is printed),\n"
+    "2 wrong usage.\n\n";
 
 TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
     if (args.empty()) throw EUsageError("no command given");
     TSimOptions o;
     o.Command = args[0];
+    if (o.Command == "--help" || o.Command == "-h") o.Command = "help";
+    if (o.Command == "--version") o.Command = "version";
+    if ((o.Command == "help" || o.Command == "version") && args.size() == 1) return o;
+    if (o.Command == "help" || o.Command == "version")
+        throw EUsageError("unexpected argument '" + args[1] + "'");
     if (o.Command != "run" && o.Command != "verify" && o.Command != "host" && o.Command != "join")
         throw EUsageError("unknown command '" + o.Command + "'");
 
@@ -27,6 +74,11 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
             if (i + 1 >= args.size()) throw EUsageError(a + " needs a value");
             return args[++i];
         };
+        // Where an option is expected, --help asks for the help of the command.
+        if (a == "--help" || a == "-h") {
+            o.Command = "help";
+            return o;
+        }
         if (host && a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
         else if (join && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();

@@ -10,7 +10,7 @@
 namespace orbitfall {
 
 struct TSimOptions {
-    std::string Command;  // "run", "verify", "host" or "join"
+    std::string Command;  // "run", "verify", "host", "join", "help" or "version"
     std::string Map;
     int Players = 0;
     int Local = 1;
@@ -36,5 +36,8 @@ struct TSimOptions {
 
 TSimOptions ParseSimOptions(const std::vector<std::string>& args);
 extern const char* const SimUsage;
+// --help: the intro, SimUsage, the details, then the folders.
+extern const char* const SimHelpIntro;
+extern const char* const SimHelpDetails;
 
 }  // namespace orbitfall

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <string>
 #include <vector>
 
@@ -61,6 +63,49 @@ TEST_F(DataDirsTest, NoDataFolderStopsWithDataNotFound) {
     }
     EXPECT_FALSE(tmp.Exists("bin/UserFiles"));
     EXPECT_FALSE(tmp.Exists("Game"));
+}
+
+// An installed copy's data is found only where neither folder beside the
+// program exists; its user folder is in XDG_DATA_HOME, made only when used.
+TEST_F(DataDirsTest, InstalledLayoutIsTheLastChoice) {
+    struct Case {
+        const char* title;
+        std::vector<std::string> folders;  // below the temporary folder
+        const char* exe;
+        const char* data;                  // expected, below the temporary folder
+        const char* user;
+    };
+    const std::vector<Case> cases = {
+        {"games below the prefix", {"usr/games", "usr/share/orbitfall/Data"}, "usr/games/",
+         "usr/share/orbitfall/Data/", "xdg/orbitfall/"},
+        {"bin below the prefix", {"opt/bin", "opt/share/orbitfall/Data"}, "opt/bin/", "opt/share/orbitfall/Data/",
+         "xdg/orbitfall/"},
+        {"a checkout wins", {"build", "Game/Data", "share/orbitfall/Data"}, "build/", "Game/Data/",
+         "Game/UserFiles/"},
+        {"data beside the program wins", {"games/Data", "share/orbitfall/Data"}, "games/", "games/Data/",
+         "games/UserFiles/"},
+    };
+    for (const Case& c : cases) {
+        TempFolder scratch;
+        for (const std::string& f : c.folders) scratch.MakeDir(f);
+        setenv("XDG_DATA_HOME", (scratch.Path() + "xdg").c_str(), 1);
+        const TDataFolders found = FindDataFolders(scratch.Path() + c.exe);
+        EXPECT_EQ(found.Data, scratch.Path() + c.data) << c.title;
+        EXPECT_EQ(found.User, scratch.Path() + c.user) << c.title;
+        EXPECT_FALSE(scratch.Exists("xdg")) << c.title << ": finding creates nothing";
+
+        LocateDataDirs(scratch.Path() + c.exe, scratch.Path() + "own");
+        EXPECT_EQ(UserDir(), scratch.Path() + "own/") << c.title;
+        EXPECT_FALSE(scratch.Exists("xdg") || scratch.Exists("Game/UserFiles") || scratch.Exists("games/UserFiles"))
+            << c.title << ": a user folder of one's own leaves the others alone";
+
+        LocateDataDirs(scratch.Path() + c.exe);
+        EXPECT_EQ(DataDir(), found.Data) << c.title;
+        EXPECT_EQ(UserDir(), found.User) << c.title;
+        EXPECT_TRUE(scratch.Exists(std::string(c.user) + "Replays")) << c.title;
+        EXPECT_TRUE(scratch.Exists(std::string(c.user) + "Maps")) << c.title;
+        unsetenv("XDG_DATA_HOME");
+    }
 }
 
 class ResolveFileNameTest : public DataDirsTest {

@@ -4,7 +4,6 @@
 
 #include <FL/Fl.H>
 #include <GL/gl.h>
-#include <GL/glx.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -20,6 +19,9 @@
 #include "render/texture.h"
 #include "tests/support/gl_test_window.h"
 #include "tests/support/temp_folder.h"
+
+// Last: X11 defines None, a name the texture formats use too.
+#include <GL/glx.h>
 
 namespace orbitfall {
 namespace {
@@ -96,7 +98,9 @@ TEST_F(GlSetupTest, InitLoadsTheNineTexturesInTableOrderAndTheFont) {
         EXPECT_GT(texture->Image().Width(), 0) << shared.fileName;
         EXPECT_EQ(glIsTexture(texture->Image().TextureObject()), GL_TRUE) << shared.fileName;
         // Uploaded pixel stores are freed unless asked to be kept.
-        if (!texture->Image().KeepPixels) EXPECT_EQ(texture->Image().Row(0), nullptr) << shared.fileName;
+        if (!texture->Image().KeepPixels) {
+            EXPECT_EQ(texture->Image().Row(0), nullptr) << shared.fileName;
+        }
         seen.push_back(texture);
     }
     std::sort(seen.begin(), seen.end());
@@ -219,10 +223,11 @@ TEST_P(GlSetupMissing, StopsInitOpenGLWithTheLoadersError) {
     RemoveShipped(c.folder, c.file);
     EXPECT_ANY_THROW(InitOpenGL(Window()));
     for (std::size_t i = 0; i < kTable.size(); ++i) {
-        if (i < c.loaded)
+        if (i < c.loaded) {
             EXPECT_NE(*kTable[i].global, nullptr) << kTable[i].fileName;
-        else
+        } else {
             EXPECT_EQ(*kTable[i].global, nullptr) << kTable[i].fileName;
+        }
     }
     EXPECT_EQ(MainFont, nullptr);
     const std::string log = Log();

@@ -9,6 +9,7 @@
 #include "platform/desktop_display.h"
 #include "platform/gl_window.h"
 #include "platform/message_box.h"
+#include "render/opengl_setup.h"
 
 namespace orbitfall {
 namespace {
@@ -57,6 +58,25 @@ TEST_P(NoDisplay, MessageBoxWritesToStandardError) {
     ::testing::internal::CaptureStderr();
     DesktopMessageBox().ShowError("Keine Grafik");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Keine Grafik\n");
+}
+
+TEST_P(NoDisplay, InitOpenGLRaisesAClearErrorAndSetsNothingUp) {
+    TGlWindow window(320, 200, "no display");
+    try {
+        InitOpenGL(window);
+        ADD_FAILURE() << "InitOpenGL went through without a display";
+    } catch (const EGraphicsUnavailable& e) {
+        const std::string message = e.Message();
+        if (expectedName_.empty())
+            EXPECT_NE(message.find("DISPLAY is not set"), std::string::npos) << message;
+        else
+            EXPECT_NE(message.find("\"" + expectedName_ + "\""), std::string::npos) << message;
+    }
+    EXPECT_EQ(ResourceManager, nullptr);
+    EXPECT_EQ(NebulaTexture, nullptr);
+    EXPECT_EQ(MainFont, nullptr);
+    EXPECT_EQ(CurrentSurface(), nullptr);
+    DoneOpenGL();   // nothing to release, and no crash
 }
 
 INSTANTIATE_TEST_SUITE_P(Displays, NoDisplay,
