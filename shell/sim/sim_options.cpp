@@ -1,6 +1,5 @@
 #include "shell/sim/sim_options.h"
 
-#include <charconv>
 
 namespace orbitfall {
 
@@ -56,20 +55,6 @@ const char* const SimHelpDetails =
     "\nExit codes: 0 done, 1 an error of the game (its message is printed),\n"
     "2 wrong usage.\n\n";
 
-namespace {
-
-template <class T>
-T Number(const std::string& option, const std::string& text, long long low, long long high) {
-    long long value = 0;
-    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
-    if (ec != std::errc() || ptr != text.data() + text.size() || value < low || value > high)
-        throw EUsageError(option + ": '" + text + "' is not a number from " + std::to_string(low) +
-                          " to " + std::to_string(high));
-    return static_cast<T>(value);
-}
-
-}  // namespace
-
 TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
     if (args.empty()) throw EUsageError("no command given");
     TSimOptions o;
@@ -94,34 +79,27 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
             o.Command = "help";
             return o;
         }
-        if (host && a == "--port") o.Port = Number<int>(a, value(), 0, 65535);
-        else if (join && a == "--port") o.Port = Number<int>(a, value(), 1, 65535);
+        if (host && a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
+        else if (join && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();
-        else if ((host || join) && a == "--frames") o.Frames = Number<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if ((host || join) && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
         else if ((host || join) && a == "--stats") o.Stats = true;
-        else if (host && a == "--clients") o.Clients = Number<int>(a, value(), 0, 254);
+        else if (host && a == "--clients") o.Clients = OptionNumber<int>(a, value(), 0, 254);
         else if (host && a == "--map") o.Map = value();
-        else if (host && a == "--frame-ms") o.FrameMs = Number<int>(a, value(), 1, 10000);
-        else if (host && a == "--seed") o.Seed = Number<std::uint32_t>(a, value(), 0, 4294967295LL);
-        else if (join && a == "--wait-ms") o.WaitMs = Number<int>(a, value(), 1, 3600000);
-        else if (join && a == "--nudge-at") o.NudgeAt = Number<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if (host && a == "--frame-ms") o.FrameMs = OptionNumber<int>(a, value(), 1, 10000);
+        else if (host && a == "--seed") o.Seed = OptionNumber<std::uint32_t>(a, value(), 0, 4294967295LL);
+        else if (join && a == "--wait-ms") o.WaitMs = OptionNumber<int>(a, value(), 1, 3600000);
+        else if (join && a == "--nudge-at") o.NudgeAt = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
         else if (join && o.Host.empty() && !a.starts_with("--")) o.Host = a;
         else if (run && a == "--map") o.Map = value();
-        else if (o.Command == "run" && a == "--players") o.Players = Number<int>(a, value(), 1, 255);
-        else if (o.Command == "run" && a == "--local") o.Local = Number<int>(a, value(), 0, 255);
-        else if (o.Command == "run" && a == "--seed") o.Seed = Number<std::uint32_t>(a, value(), 0, 4294967295LL);
-        else if (o.Command == "run" && a == "--frames") o.Frames = Number<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if (o.Command == "run" && a == "--players") o.Players = OptionNumber<int>(a, value(), 1, 255);
+        else if (o.Command == "run" && a == "--local") o.Local = OptionNumber<int>(a, value(), 0, 255);
+        else if (o.Command == "run" && a == "--seed") o.Seed = OptionNumber<std::uint32_t>(a, value(), 0, 4294967295LL);
+        else if (o.Command == "run" && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
         else if (o.Command == "run" && a == "--script") o.Script = value();
         else if (o.Command == "run" && a == "--record") o.Record = true;
-        else if (o.Command == "run" && a == "--dump-at") {
-            const std::string& list = value();
-            std::size_t start = 0;
-            while (start <= list.size()) {
-                const std::size_t comma = std::min(list.find(',', start), list.size());
-                o.DumpAt.push_back(Number<std::int32_t>(a, list.substr(start, comma - start), 0, INT32_MAX));
-                start = comma + 1;
-            }
-        } else if (a == "--user-dir") o.UserDir = value();
+        else if (o.Command == "run" && a == "--dump-at") o.DumpAt = OptionNumberList(a, value(), 0, INT32_MAX);
+        else if (a == "--user-dir") o.UserDir = value();
         else if (o.Command == "verify" && o.Replay.empty() && !a.starts_with("--")) o.Replay = a;
         else throw EUsageError("unexpected argument '" + a + "'");
     }

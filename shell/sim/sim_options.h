@@ -2,17 +2,12 @@
 // Command-line options of orbitfall-sim.
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-namespace orbitfall {
+#include "shell/option_values.h"
 
-// Wrong usage: the runner prints the usage text and exits 2.
-class EUsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace orbitfall {
 
 struct TSimOptions {
     std::string Command;  // "run", "verify", "host", "join", "help" or "version"

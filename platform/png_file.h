@@ -1,0 +1,21 @@
+#pragma once
+// PNG pictures: 8-bit RGBA, the top row first.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orbitfall {
+
+struct TRgbaPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Pixels;  // Width * Height * 4 bytes, top row first
+};
+
+// EFCreateError when the file cannot be created; EFileError when libpng fails.
+void WritePng(const std::string& path, const TRgbaPicture& picture);
+// EFOpenError when missing; EFileError when it is no PNG. Any colour type is
+// converted to 8-bit RGBA.
+TRgbaPicture ReadPng(const std::string& path);
+
+}  // namespace orbitfall

@@ -1,0 +1,63 @@
+#pragma once
+// The fog of war: one alpha byte per map unit (255 never seen, 127 explored,
+// 0 watched now), drawn over the world with a repeating pattern and over the
+// minimap as a plain veil.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "simulation/draw_interface.h"
+
+namespace orbitfall {
+
+class TPlayer;
+class TTextureImage;
+
+struct TFogOfWar {
+    TFogOfWar(std::int32_t mapWidth, std::int32_t mapHeight);
+    ~TFogOfWar();
+    TFogOfWar(const TFogOfWar&) = delete;
+    TFogOfWar& operator=(const TFogOfWar&) = delete;
+
+    std::int32_t MapWidth;
+    std::int32_t MapHeight;
+    // Power-of-two size; only the top-left MapWidth x MapHeight texels are used.
+    std::int32_t FogWidth;
+    std::int32_t FogHeight;
+    std::unique_ptr<TTextureImage> FogTexture;
+    std::vector<std::uint8_t*> FogRows;  // FogRows[y] = FogTexture->Row(y)
+    // The picture has changed since the last upload (or was never uploaded).
+    bool Changed = true;
+};
+
+// The smallest power of two not below n (n >= 1).
+std::int32_t FogSize(std::int32_t n);
+
+// Made with the game's window once the map size is known; no texture object
+// exists until the first update. Needs no GL context.
+std::unique_ptr<TFogOfWar> CreateFogTexture(std::int32_t mapWidth, std::int32_t mapHeight);
+
+// Rewrites the fog bytes from sight counters stored row by row (row y starts
+// at sight + y * stride); the map's Width x Height cells are read. Notes in
+// Changed whether any byte is different now.
+void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride);
+
+// The fog byte of a sight counter.
+inline std::uint8_t FogByte(std::uint16_t sight) { return sight == 0 ? 255 : sight == 1 ? 127 : 0; }
+
+// The next update uploads again (a re-created context lost the texture).
+inline void MarkFogForUpload(TFogOfWar& fog) { fog.Changed = true; }
+
+// Rewrites the fog from the player's sight map and uploads it; nothing before
+// the first main camera set-up (lastMainView.Right and .Bottom still 0). A
+// frame whose fog equals the uploaded one keeps the texture as it is: the
+// picture is the same, and building the mipmaps of the whole texture is the
+// most expensive step of the frame's drawing on a software renderer.
+void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRect& lastMainView);
+
+// The fog layer over the visible map: unit 0 the fog, unit 1 the pattern
+// repeated every 10 map units. Leaves 2D texturing off on both units and
+// blending off.
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern);
+
+}  // namespace orbitfall

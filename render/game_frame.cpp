@@ -1,0 +1,82 @@
+#include "render/game_frame.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "infra/event_log.h"
+#include "infra/settings.h"
+#include "render/camera.h"
+#include "render/fog.h"
+#include "render/gl_draw_context.h"
+#include "render/interface_overlay.h"
+#include "render/opengl_setup.h"
+#include "simulation/game.h"
+#include "simulation/game_object.h"
+
+namespace orbitfall {
+
+namespace {
+
+void MarkSelection(TGame& game) {
+    for (std::int32_t id : game.LocalPlayer->Selection) {
+        if (id <= 0 || static_cast<std::size_t>(id) >= game.ObjectTable.size()) continue;
+        if (TIdentifiedObject* o = game.ObjectTable[static_cast<std::size_t>(id)]) o->Selected = true;
+    }
+}
+
+void DrawObjects(TGame& game, TGlDrawContext& context) {
+    game.Engine->Draw(context);
+    glDepthMask(GL_FALSE);
+    game.Engine->AlphaDraw(context);
+}
+
+}  // namespace
+
+void DrawGameFrame(TGame& game, TFogOfWar& fog, const TSettings& settings, const TFrameDrawState& state,
+                   int clientWidth, int clientHeight) {
+    TPlayer& local = *game.LocalPlayer;
+    TGlDrawContext context(View);
+
+    UpdateFogTexture(fog, local, View.ViewRect);
+    ClearFrame();
+    // The previous frame's text leaves 2D texturing on; the untextured models
+    // and the grid must not sample whatever texture is bound, at any detail.
+    glDisable(GL_TEXTURE_2D);
+
+    if (settings.ShowMiniscene) {
+        SetupMinisceneCamera(View, clientWidth, local.EventX, local.EventY);
+        if (settings.ShowBackground) DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
+        LogContext = "Miniscene:game.engine.draw";
+        DrawObjects(game, context);
+        glDepthMask(GL_TRUE);
+        DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture));
+    }
+
+    SetupMainCamera(View, clientWidth, clientHeight, local.CameraX, local.CameraY, state.CameraTilt,
+                    state.CameraDistance);
+    if (settings.ShowBackground) DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
+    glDisable(GL_DEPTH_TEST);
+    DrawGrid(View.ViewRect, game.Width, game.Height);
+    glEnable(GL_DEPTH_TEST);
+
+    LogContext = "game.engine.draw";
+    MarkSelection(game);
+    DrawObjects(game, context);
+    DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture));
+    DrawSelectionRect(state.Drag, settings.TranslucentSelection);
+    DrawFixedBeam(View.ViewMatrix, ImageOf(LaserTexture));
+    glDepthMask(GL_TRUE);
+
+    SetupOverlay(clientWidth, clientHeight);
+    DrawMinimap(fog, ImageOf(BackgroundTexture), clientWidth);
+    DrawInterfaceStrip(ImageOf(InterfaceTexture), clientWidth);
+    DrawMinimapMarkers(game, View, clientWidth);
+    DrawOverlayText(MainFont);
+}
+
+std::string PendingGlErrorText() {
+    const GLubyte* text = gluErrorString(glGetError());
+    return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+}  // namespace orbitfall

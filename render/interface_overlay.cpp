@@ -1,0 +1,138 @@
+#include "render/interface_overlay.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+
+#include "render/bmp_font.h"
+#include "render/fog.h"
+#include "render/gl_draw_context.h"
+#include "render/texture_image.h"
+#include "simulation/game.h"
+#include "simulation/unit.h"
+
+namespace orbitfall {
+
+namespace {
+
+double Units(int clientWidth) { return clientWidth / 1024.0; }
+
+// The proportional mapping as a transform of the current matrix.
+void ApplyProportionalMapping(std::int32_t w, std::int32_t h, int clientWidth) {
+    const double u = Units(clientWidth);
+    const double m = std::max(w, h);
+    glTranslated(28 * u, 28 * u, 0);
+    glScaled(200 * u / m, -200 * u / m, 1);
+    glTranslated(std::max(0, h - w) * 0.5, -m + std::max(0, w - h) * 0.5, 0);
+}
+
+}  // namespace
+
+TOverlayPoint MinimapPoint(std::int32_t w, std::int32_t h, int clientWidth, double x, double y) {
+    const double u = Units(clientWidth);
+    const double m = std::max(w, h);
+    return {28 * u + (x + std::max(0, h - w) / 2.0) * 200 * u / m,
+            28 * u + (m - y - std::max(0, w - h) / 2.0) * 200 * u / m};
+}
+
+TOverlayPoint MinimapPointStretched(std::int32_t w, std::int32_t h, int clientWidth, double x, double y) {
+    const double u = Units(clientWidth);
+    return {28 * u + x * 200 * u / w, 28 * u + (h - y) * 200 * u / h};
+}
+
+void SetupOverlay(int clientWidth, int clientHeight) {
+    glDisable(GL_DEPTH_TEST);
+    glViewport(0, 0, clientWidth, clientHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, clientWidth, 0, clientHeight, 0, 128);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidth) {
+    const double u = Units(clientWidth);
+    const std::int32_t w = fog.MapWidth, h = fog.MapHeight;
+
+    glPushMatrix();
+    glTranslated(28 * u, 28 * u, 0);
+    glScaled(200 * u / w, -200 * u / h, 1);
+    glTranslated(0, -h, 0);
+    glColor3f(0.7f, 0.7f, 0.7f);
+    BindImage(background);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0); glVertex2i(0, 0);
+    glTexCoord2f(0, 1); glVertex2i(0, h);
+    glTexCoord2f(1, 1); glVertex2i(w, h);
+    glTexCoord2f(1, 0); glVertex2i(w, 0);
+    glEnd();
+    glPopMatrix();
+
+    glPushMatrix();
+    ApplyProportionalMapping(w, h, clientWidth);
+    glColor4f(1, 1, 1, 0.75f);
+    fog.FogTexture->Bind(true);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const float s = static_cast<float>(w) / fog.FogWidth, t = static_cast<float>(h) / fog.FogHeight;
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0); glVertex2i(0, 0);
+    glTexCoord2f(0, t); glVertex2i(0, h);
+    glTexCoord2f(s, t); glVertex2i(w, h);
+    glTexCoord2f(s, 0); glVertex2i(w, 0);
+    glEnd();
+    fog.FogTexture->Unbind(true);
+    glPopMatrix();
+}
+
+void DrawInterfaceStrip(TTextureImage* interfacePicture, int clientWidth) {
+    const float w = static_cast<float>(clientWidth);
+    glEnable(GL_BLEND);
+    glColor3f(1, 1, 1);
+    BindImage(interfacePicture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1); glVertex2f(0, 0);
+    glTexCoord2f(1, 1); glVertex2f(w, 0);
+    glTexCoord2f(1, 0); glVertex2f(w, w / 4);
+    glTexCoord2f(0, 0); glVertex2f(0, w / 4);
+    glEnd();
+    UnbindImage(interfacePicture);
+    glDisable(GL_BLEND);
+}
+
+void DrawMinimapMarkers(const TGame& game, const TViewValues& mainView, int clientWidth) {
+    glPushMatrix();
+    ApplyProportionalMapping(game.Width, game.Height, clientWidth);
+
+    glColor3f(1, 1, 1);
+    glBegin(GL_LINE_LOOP);
+    const int corners[4][2] = {{0, 0}, {0, mainView.ViewHeight}, {clientWidth, mainView.ViewHeight}, {clientWidth, 0}};
+    for (const auto& c : corners) {
+        double x = 0, y = 0;
+        ScreenToMap(mainView, c[0], c[1], x, y);
+        glVertex3d(x, y, 0);
+    }
+    glEnd();
+
+    glBegin(GL_POINTS);
+    // Child order: every game object is a direct child of the engine.
+    const TSpriteEngine& engine = *game.Engine;
+    for (int i = 0; i < engine.ChildCount(); ++i) {
+        auto* unit = dynamic_cast<Tunit*>(&engine.GetChild(i));
+        if (!unit || !unit->IsVisibleFor(game.LocalPlayerIndex)) continue;
+        const TPlayer& owner = game.PlayerAt(unit->Owner);
+        glColor3ub(owner.ColorR, owner.ColorG, owner.ColorB);
+        glVertex3f(unit->X, unit->Y, 0);
+    }
+    glEnd();
+
+    glDisable(GL_BLEND);
+    glPopMatrix();
+}
+
+void DrawOverlayText(TBmpFont* font) {
+    glColor3f(1, 0, 1);
+    if (font) font->DrawString(0, 0, "ABC");
+}
+
+}  // namespace orbitfall

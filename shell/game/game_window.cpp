@@ -1,0 +1,176 @@
+#include "shell/game/game_window.h"
+
+#include <FL/Fl.H>
+
+#include "control/controller.h"
+#include "control/shell_link.h"
+#include "infra/data_dirs.h"
+#include "infra/errors.h"
+#include "infra/event_log.h"
+#include "infra/key_state.h"
+#include "render/fog.h"
+#include "render/opengl_setup.h"
+#include "shell/game/form_input.h"
+#include "shell/game/key_codes.h"
+#include "simulation/game.h"
+
+namespace orbitfall {
+
+TForm1* Form1 = nullptr;
+
+TForm1::TForm1(TController& controller, TShellLink& shell, const TFormSettings& settings)
+    : TGlWindow(settings.Left, settings.Top, settings.ClientWidth, settings.ClientHeight, "Orbitfall"),
+      Timer1([this] { DoTimer(); }, settings.FrameMs),
+      controller_(controller),
+      shell_(shell),
+      settings_(settings),
+      frameView_(*this) {
+    // The close box (and nothing else, Escape included) closes the window.
+    callback([](Fl_Widget*, void* self) {
+        if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+        static_cast<TForm1*>(self)->FormClose();
+    }, this);
+    if (Form1 == nullptr) Form1 = this;
+}
+
+TForm1::~TForm1() {
+    Timer1.SetEnabled(false);
+    if (glReady_) {
+        MakeCurrent();
+        fog_.reset();
+        DoneOpenGL();
+    }
+    if (Form1 == this) Form1 = nullptr;
+}
+
+TGame& TForm1::Game() const {
+    if (!game_) throw Exception("The game window has no game");
+    return *game_;
+}
+
+TFogOfWar& TForm1::Fog() const {
+    if (!fog_) throw Exception("The game window has no fog texture");
+    return *fog_;
+}
+
+void TForm1::FormCreate(TGame& game) {
+    game_ = &game;
+    show();
+    // The exception hook of the event loop belongs to the window's owner
+    // (it calls ExceptionHandler while this window exists).
+    InitOpenGL(*this);
+    glReady_ = true;
+    view_.CameraTilt = 30;
+    view_.CameraDistance = 12;
+    WriteGraphicCardInfo(ResolveFileName("GraphicCardInfo.txt"));
+    StartUnits(game);
+    fog_ = CreateFogTexture(game.Width, game.Height);
+    Timer1.SetEnabled(true);
+}
+
+void TForm1::DoTimer() {
+    if (closed_) return;
+    if (!frameLoop_.DoTimer(controller_, &frameView_)) return;
+    ++framesRun_;
+    if (settings_.ExitAfter >= 0 && framesRun_ >= settings_.ExitAfter) FormClose();
+}
+
+void TForm1::FormClose() {
+    if (closed_) return;
+    closed_ = true;
+    Timer1.SetEnabled(false);
+    ReleaseAllKeys();
+    hide();
+    shell_.ShowLobby(true);
+}
+
+void TForm1::ExceptionHandler(const std::exception& e) {
+    Timer1.SetEnabled(false);
+    try {
+        Log("Except", 5, e.what());
+    } catch (const std::exception&) {
+        // The error itself must still be shown.
+    }
+    shell_.ShowError(e.what());
+}
+
+void TForm1::ContextRecreated() {
+    if (fog_) MarkFogForUpload(*fog_);
+}
+
+void TForm1::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    copy_label(caption_.c_str());
+}
+
+void TForm1::WriteTimings(std::uint32_t moveMs, std::uint32_t renderMs) {
+    if (settings_.TimingsFile.empty()) return;
+    if (!timings_) {
+        timings_.reset(std::fopen(settings_.TimingsFile.c_str(), "w"));
+        if (!timings_) throw EFCreateError(settings_.TimingsFile);
+    }
+    std::fprintf(timings_.get(), "%d %u %u %lld\n", Game().Frame, moveMs, renderMs, static_cast<long long>(renderUs_));
+}
+
+std::string TForm1::ScreenshotPath(std::int32_t frame) const {
+    std::string dir = settings_.ScreenshotDir.empty() ? "." : settings_.ScreenshotDir;
+    if (dir.back() != '/') dir += '/';
+    return dir + "frame-" + std::to_string(frame) + ".png";
+}
+
+int TForm1::handle(int event) {
+    switch (event) {
+        case FL_FOCUS:
+        case FL_UNFOCUS:
+            if (event == FL_UNFOCUS) ReleaseAllKeys();
+            return 1;
+        case FL_KEYDOWN:
+        case FL_KEYUP:
+            SetKeyDown(VirtualKeyFromFltk(Fl::event_key()), event == FL_KEYDOWN);
+            Forward(event);
+            // Every key is the game's: none may reach the default handling,
+            // which closes a window on Escape.
+            return 1;
+        case FL_SHORTCUT:
+            return Fl::event_key() == FL_Escape ? 1 : TGlWindow::handle(event);
+        case FL_ENTER:
+        case FL_LEAVE:
+            return 1;
+        case FL_PUSH:
+            Fl::focus(this);
+            Forward(event);
+            return 1;
+        case FL_RELEASE:
+        case FL_DRAG:
+        case FL_MOVE:
+        case FL_MOUSEWHEEL:
+            Forward(event);
+            return 1;
+        default:
+            return TGlWindow::handle(event);
+    }
+}
+
+void TForm1::Forward(int event) {
+    if (!input_) return;
+    const bool shift = Fl::event_state(FL_SHIFT) != 0, ctrl = Fl::event_state(FL_CTRL) != 0;
+    try {
+        switch (event) {
+            case FL_KEYDOWN: input_->KeyDown(VirtualKeyFromFltk(Fl::event_key()), ctrl, shift); break;
+            case FL_PUSH: input_->MouseDown(Fl::event_button(), Fl::event_x(), Fl::event_y(), shift, ctrl); break;
+            case FL_RELEASE: input_->MouseUp(Fl::event_button(), Fl::event_x(), Fl::event_y(), shift, ctrl); break;
+            case FL_DRAG:
+            case FL_MOVE:
+                input_->MouseMove(Fl::event_x(), Fl::event_y(), shift, Fl::event_state(FL_BUTTON1) != 0);
+                break;
+            case FL_MOUSEWHEEL:
+                if (Fl::event_dy() != 0) input_->Wheel(Fl::event_dy());
+                break;
+            default: break;
+        }
+    } catch (const std::exception& e) {
+        ExceptionHandler(e);
+    }
+}
+
+}  // namespace orbitfall

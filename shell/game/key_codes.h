@@ -1,0 +1,15 @@
+#pragma once
+// The window framework's key codes as the virtual-key codes the game uses.
+namespace orbitfall {
+
+inline constexpr int VkEscape = 27;
+inline constexpr int VkEnd = 35;
+inline constexpr int VkHome = 36;
+inline constexpr int VkF1 = 112;   // F1..F12 are 112..123
+inline constexpr int VkF11 = 122;
+
+// Letters give their upper-case code ('A' = 65), digits theirs; 0 for keys
+// the game has no code for.
+int VirtualKeyFromFltk(int fltkKey);
+
+}  // namespace orbitfall
