@@ -34,6 +34,7 @@ public:
     void CreateLobby(bool) override {}
     void ShowLobby(bool) override {}
     void AddLobbyMessage(const std::string&) override {}
+    void RepeatLobbyMessage(const std::string&, int) override {}
     std::string SelectedMap() override { return ""; }
     TEventLoop& EventLoop() override { return loop_; }
     void ProcessMessages() override;
