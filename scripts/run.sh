@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Sets up everything on a fresh Debian 12 machine, builds, and starts the program.
-# Until the game window exists the program is the headless runner orbitfall-sim,
-# which plays a battle of four fleets on the default map and prints its
-# checksums (arguments, when given, go to orbitfall-sim instead).
+# Sets up everything on a fresh Debian 12 machine, builds, and starts the game:
+# the server selection, from which a player hosts (Open with no host name) or
+# joins. Arguments go to the game (`--help` lists them; a replay path plays
+# that replay in the window).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,7 +10,4 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$(nproc)"
 
-if [ $# -eq 0 ]; then
-  set -- run --map Kreuzung --players 4 --frames 1000 --script bench/battle_script.txt --record
-fi
-exec build/orbitfall-sim "$@"
+exec build/orbitfall "$@"

@@ -17,7 +17,10 @@ namespace {
 // A display number nobody serves on this machine.
 std::string DeadDisplay() {
     for (int n = 4095; n > 3000; --n) {
-        if (!std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(n))) return ":" + std::to_string(n);
+        const std::string number = std::to_string(n);
+        if (!std::filesystem::exists(std::filesystem::path("/tmp/.X11-unix") / ("X" + number))) {
+            return ":" + number;
+        }
     }
     return ":4095";
 }
