@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "control/host_list.h"
 #include "control/packet_buffer.h"
+#include "infra/data_dirs.h"
 #include "infra/checked.h"
 #include "platform/tcp_client.h"
 #include "platform/tcp_server.h"
@@ -260,6 +262,7 @@ void TTcpAdapter::Listen() {
 
 void TTcpAdapter::EnumerateHosts(std::vector<std::string>& strings, bool clearFirst) {
     if (clearFirst) strings.clear();
+    for (std::string& name : ReadHostList(UserDir())) strings.push_back(std::move(name));
 }
 
 }  // namespace orbitfall
