@@ -27,6 +27,7 @@ std::unique_ptr<TTcpController> SelectServer(TFltkShell& shell, TMessageBox& mes
     while (!controller) {
         if (!serverform.ShowModal()) break;
         const std::string text = serverform.HostText();
+        Log("Network", 4, text.empty() ? std::string("Opening a game") : "Joining " + text);
         try {
             const THostAddress address = ParseHostText(text, port);
             controller = std::make_unique<TTcpController>(shell, address.Name, address.Port);
