@@ -21,10 +21,14 @@ Tlobbyform::Tlobbyform(TMessageBox& messageBox, std::function<void()> startGame,
       startGame_(std::move(startGame)),
       onClose_(std::move(onClose)) {
     Map = new Fl_Choice(8, 8, 145, 21);
+    Map->textsize(12);
     Start = new Fl_Button(8, 208, 75, 25, "Start");
     Start->callback([](Fl_Widget*, void* self) { static_cast<Tlobbyform*>(self)->StartClick(); }, this);
     Messages = new Fl_Text_Display(8, 240, 185, 89);
     Messages->buffer(&buffer_);
+    Messages->textsize(12);
+    // Long lines wrap inside the memo's narrow design width.
+    Messages->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
     buffer_.text("Messages");
     end();
     callback(
@@ -61,9 +65,10 @@ void Tlobbyform::StartClick() {
     hide();
     try {
         startGame_();
-    } catch (const Exception& e) {
+    } catch (const std::exception& e) {
+        // FLTK's callbacks are no place for an exception to pass through.
         show();
-        messageBox_.ShowError(e.Message());
+        messageBox_.ShowError(e.what());
     }
 }
 

@@ -55,7 +55,12 @@ void Tserverform::Update() {
     timerInterval_ = 20.0;
     Upd->deactivate();
     std::vector<std::string> names;
-    TTcpAdapter::EnumerateHosts(names, true);
+    // Reading the list fails only in ways that leave it short (the files are
+    // a convenience); the button must come back either way.
+    try {
+        TTcpAdapter::EnumerateHosts(names, true);
+    } catch (const std::exception&) {
+    }
     Hosts->clear();
     for (const std::string& name : names) Hosts->add(name.c_str());
     Upd->activate();

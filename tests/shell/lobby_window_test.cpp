@@ -160,15 +160,26 @@ TEST(Lobby, JoinAndLeaveAreShownAndAClientLearnsWhenItsHostGoes) {
     EXPECT_FALSE(second->Window("^lobbyform$").empty());
 }
 
-TEST(Lobby, AStartThatFailsShowsTheLobbyAgainWithTheError) {
+TEST(Lobby, StartClickFailingShowsTheLobbyAgainWithTheErrorOnHostAndClient) {
     Player host;
     const std::string window = host.Window("^Serverauswahl$");
     ASSERT_FALSE(window.empty());
     ClickAt(window, OpenX, ButtonY);
-    std::string lobby = host.Window("^lobbyform$");
+    const int port = host.HostedPort();
+    const std::string lobby = host.Window("^lobbyform$");
     ASSERT_FALSE(lobby.empty());
-    // The first map, "Kreuzung (4)", has four start views; one player is too few.
+    Player client;
+    const std::string clientWindow = client.Window("^Serverauswahl$");
+    TypeInto(clientWindow, HostX, HostY, "127.0.0.1:" + std::to_string(port));
+    ClickAt(clientWindow, JoinX, ButtonY);
+    ASSERT_TRUE(host.WaitForLog("Lobby: A player joined the game"));
+    ASSERT_FALSE(client.Window("^lobbyform$").empty());
+
+    // The first map, "Kreuzung (4)", has four start views; two players are too few.
     ClickAt(lobby, StartX, StartY);
     EXPECT_EQ(host.DismissError().rfind("Invalid player for <start>", 0), 0u);
     EXPECT_FALSE(host.Window("^lobbyform$").empty());
+    // The client's start failed the same way: its lobby is back with the note.
+    EXPECT_TRUE(client.WaitForLog("Lobby: Packet-Error"));
+    EXPECT_FALSE(client.Window("^lobbyform$").empty());
 }
