@@ -1,6 +1,8 @@
 #pragma once
 // The window a GL context lives on, as the renderer sees it: no window
 // framework types cross this line.
+#include <string>
+
 namespace orbitfall {
 
 class TGlSurface {
@@ -15,8 +17,11 @@ public:
     virtual void SwapBuffers() = 0;
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;
-    // Maximised, borderless, covering the screen.
+    // Maximised, borderless, covering the screen. May drop the context (the
+    // window can be re-created): make it current again afterwards.
     virtual void EnterFullscreen(int width, int height) = 0;
+    // The display the surface is shown on, for error messages ("" if unknown).
+    virtual std::string DisplayName() const { return {}; }
 };
 
 }  // namespace orbitfall

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "infra/errors.h"
+
 namespace orbitfall {
 
 class TGlSurface;
@@ -24,7 +26,15 @@ extern TTexture* ExplosionTexture;
 extern TTexture* FogPatternTexture;
 extern TBmpFont* MainFont;
 
+// No display, or no GL context on it: the program cannot show anything and
+// ends with this message (exit code 1).
+class EGraphicsUnavailable : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // Raises EGraphicsUnavailable (a clear message) when no context can be had.
+// A set-up still in place is released first.
 void InitOpenGL(TGlSurface& surface);
 void DoneOpenGL();
 void SetFullscreen(std::uint16_t width, std::uint16_t height, std::uint16_t bits,
@@ -32,6 +42,11 @@ void SetFullscreen(std::uint16_t width, std::uint16_t height, std::uint16_t bits
 void ClearFrame();
 void PresentFrame();
 bool WriteGraphicCardInfo(const std::string& fileName);
+
+// The extension list of the context, read by InitOpenGL; "" before.
+const std::string& GLExtensions();
+// True when the list names this extension (whole names only).
+bool HasGLExtension(const std::string& name);
 
 // The surface InitOpenGL was given (client size for the cameras), or nullptr.
 TGlSurface* CurrentSurface();

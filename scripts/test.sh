@@ -7,6 +7,10 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+# One X server of our own for the GL tests of both builds; stopped on exit.
+source scripts/xvfb.sh
+start_xvfb
+
 jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
