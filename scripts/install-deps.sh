@@ -8,6 +8,7 @@ packages=(
   libsleef-dev
   libfltk1.3-dev libx11-dev libasio-dev libglu1-mesa-dev libgl1-mesa-dri xvfb xauth xdotool libpng-dev
   clang-14 libclang-rt-14-dev
+  libfreetype-dev fonts-dejavu-core libpng-dev
 )
 
 missing=()

@@ -1,0 +1,51 @@
+# Regenerates the shipped art into a fresh folder and compares every file with
+# the checked-in copy, byte for byte, in both directions (nothing missing,
+# nothing extra). Fails, never skips, when the generator cannot run, for
+# example without FreeType or the DejaVu font.
+# Run as: cmake -DGENERATOR=<exe> -DSOURCE_DIR=<repo> -DWORK_DIR=<folder> -P check_generated.cmake
+foreach(var GENERATOR SOURCE_DIR WORK_DIR)
+  if(NOT ${var})
+    message(FATAL_ERROR "${var} not given")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${WORK_DIR}")
+file(MAKE_DIRECTORY "${WORK_DIR}")
+execute_process(COMMAND "${GENERATOR}" "${WORK_DIR}" RESULT_VARIABLE result ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the generator failed (${result}): ${errors}")
+endif()
+
+set(roots "Game/Data/Graphics" "packaging/icons")
+set(failures "")
+foreach(root IN LISTS roots)
+  file(GLOB_RECURSE generated RELATIVE "${WORK_DIR}/${root}" "${WORK_DIR}/${root}/*")
+  file(GLOB_RECURSE shipped RELATIVE "${SOURCE_DIR}/${root}" "${SOURCE_DIR}/${root}/*")
+  if(NOT generated)
+    list(APPEND failures "nothing generated under ${root}")
+  endif()
+  foreach(name IN LISTS generated)
+    if(NOT EXISTS "${SOURCE_DIR}/${root}/${name}")
+      list(APPEND failures "${root}/${name} is generated but not checked in")
+      continue()
+    endif()
+    file(SHA256 "${WORK_DIR}/${root}/${name}" a)
+    file(SHA256 "${SOURCE_DIR}/${root}/${name}" b)
+    if(NOT a STREQUAL b)
+      list(APPEND failures "${root}/${name} differs from the generator's output")
+    endif()
+  endforeach()
+  foreach(name IN LISTS shipped)
+    if(NOT EXISTS "${WORK_DIR}/${root}/${name}")
+      list(APPEND failures "${root}/${name} is checked in but no longer generated")
+    endif()
+  endforeach()
+endforeach()
+
+file(REMOVE_RECURSE "${WORK_DIR}")
+if(failures)
+  list(JOIN failures "\n  " text)
+  message(FATAL_ERROR "shipped art does not match its generator:\n  ${text}\n"
+                      "Regenerate with: orbitfall-artgen <repository>")
+endif()
+message(STATUS "shipped art matches its generator")
