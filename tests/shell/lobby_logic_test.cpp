@@ -7,7 +7,6 @@
 #include "shell/lobby/host_text.h"
 #include "shell/lobby/lobby_form.h"
 #include "shell/lobby/map_list.h"
-#include "shell/lobby/message_box.h"
 #include "tests/support/temp_folder.h"
 
 using namespace orbitfall;
@@ -92,29 +91,4 @@ TEST(MapList, TheShippedMapsAreListedWithTheirStartViews) {
 
 TEST(MapList, MenuSyntaxInANameIsEscaped) {
     EXPECT_EQ(EscapeMenuText("a/b&c_d\\e"), "a\\/b\\&c\\_d\\\\e");
-}
-
-namespace {
-class NoBox : public orbitfall::TMessageBox {
-public:
-    void ShowError(const std::string&) override {}
-};
-}  // namespace
-
-TEST(LobbyMessages, ARepeatedMessageReplacesOnlyTheLastLineWithItsCount) {
-    NoBox box;
-    Tlobbyform lobby(box, [] {}, [] {});
-    lobby.AddMessage("Alice joined");
-    lobby.AddMessage("Packet-Error");
-    lobby.ReplaceLastMessage(RepeatedMessageLine("Packet-Error", 2));
-    lobby.ReplaceLastMessage(RepeatedMessageLine("Packet-Error", 3));
-    EXPECT_EQ(lobby.MessageLines(),
-              (std::vector<std::string>{"Messages", "Alice joined", "Packet-Error (3\u00d7)"}));
-}
-
-TEST(LobbyMessages, TheCaptionLineIsNeverReplaced) {
-    NoBox box;
-    Tlobbyform lobby(box, [] {}, [] {});
-    lobby.ReplaceLastMessage("Packet-Error (2\u00d7)");
-    EXPECT_EQ(lobby.MessageLines(), (std::vector<std::string>{"Messages", "Packet-Error (2\u00d7)"}));
 }

@@ -106,8 +106,8 @@ TEST(NetworkGame, TwoPeoplePlayAGameWithTheMouseAndBothRecordTheSameReplay) {
     std::this_thread::sleep_for(200ms);
     ClickAt(hostLobby, StartX, StartY);
 
-    // A build without the game window shows "No game window" for the start.
-    if (host.WaitForLog("Error box: No game window", 3s)) GTEST_SKIP() << "this build has no game window";
+    // A start that cannot open the game window shows an error box instead.
+    ASSERT_FALSE(host.WaitForLog("Error box:", 3s)) << "the start showed an error box";
     const std::string hostGame = host.Window(GameTitle);
     const std::string clientGame = client.Window(GameTitle);
     ASSERT_FALSE(hostGame.empty());
@@ -137,19 +137,22 @@ TEST(NetworkGame, TwoPeoplePlayAGameWithTheMouseAndBothRecordTheSameReplay) {
     const std::string hostReplay = host.folder.Path() + "Replays/Latest.ofr";
     const std::string clientReplay = client.folder.Path() + "Replays/Latest.ofr";
     CloseWindow(hostGame);
-    ASSERT_FALSE(host.Window("^lobbyform$").empty());
+    // A hidden FLTK window loses its X window: the lobby shown again is a new one.
+    const std::string hostLobbyAgain = host.Window("^lobbyform$");
+    ASSERT_FALSE(hostLobbyAgain.empty());
     ASSERT_TRUE(WaitFor([&] { return FileSize(clientReplay) == FileSize(hostReplay); }, 20s))
         << FileSize(clientReplay) << " vs " << FileSize(hostReplay);
     CloseWindow(clientGame);
-    ASSERT_FALSE(client.Window("^lobbyform$").empty());
+    const std::string clientLobbyAgain = client.Window("^lobbyform$");
+    ASSERT_FALSE(clientLobbyAgain.empty());
     EXPECT_EQ(host.Log().find("Error box"), std::string::npos);
     EXPECT_EQ(client.Log().find("Error box"), std::string::npos);
 
     // The client leaves; the host's lobby names it; both programs end.
-    CloseWindow(clientLobby);
+    CloseWindow(clientLobbyAgain);
     EXPECT_EQ(client.process->Wait(10s), 0);
     EXPECT_TRUE(host.WaitForLog("Lobby: Player 1 hat das Spiel verlassen."));
-    CloseWindow(hostLobby);
+    CloseWindow(hostLobbyAgain);
     EXPECT_EQ(host.process->Wait(10s), 0);
 
     const std::string hostBytes = ReadFile(hostReplay);
