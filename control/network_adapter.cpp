@@ -4,7 +4,9 @@
 #include <cstring>
 #include <system_error>
 
+#include "control/host_list.h"
 #include "control/packet_buffer.h"
+#include "infra/data_dirs.h"
 #include "infra/checked.h"
 #include "infra/event_log.h"
 #include "platform/tcp_client.h"
@@ -275,6 +277,7 @@ void TTcpAdapter::Listen() {
 
 void TTcpAdapter::EnumerateHosts(std::vector<std::string>& strings, bool clearFirst) {
     if (clearFirst) strings.clear();
+    for (std::string& name : ReadHostList(UserDir())) strings.push_back(std::move(name));
 }
 
 }  // namespace orbitfall

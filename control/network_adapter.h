@@ -95,8 +95,8 @@ public:
     void Connect(const std::string& host) override;
     void Listen() override;
 
-    // Computers of the local network; Linux has no such enumeration, so the
-    // list stays as it is (emptied first when asked).
+    // The computers to offer for joining: the hosts joined before and the
+    // user's Hosts.txt (control/host_list.h); nothing is sent to the network.
     static void EnumerateHosts(std::vector<std::string>& strings, bool clearFirst);
 
 private:

@@ -6,7 +6,7 @@ packages=(
   cmake g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libsleef-dev
-  libfltk1.3-dev libx11-dev libasio-dev libglu1-mesa-dev libgl1-mesa-dri xvfb xauth libpng-dev
+  libfltk1.3-dev libx11-dev libasio-dev libglu1-mesa-dev libgl1-mesa-dri xvfb xauth xdotool libpng-dev
   clang-14 libclang-rt-14-dev
   libfreetype-dev fonts-dejavu-core libpng-dev
   dpkg-dev file desktop-file-utils appstream lintian

@@ -21,7 +21,11 @@ const char* const GameUsage =
     "  --screenshot-dir DIR      DIR/frame-F.png (DIR defaults to the current folder)\n"
     "  --exit-after N          close the window after N frames and exit 0; an error\n"
     "                          then ends the program with exit 1 instead of a box\n"
-    "  --port P                TCP port of network play (6112)\n"
+    "  --port P                TCP port of network play (6112): a hosted game listens\n"
+    "                          on P (0: any free port, named in the log), and a host\n"
+    "                          text without \":port\" is joined on P\n"
+    "  --order-trace FILE      network play: write when each move order was given\n"
+    "                          and when each frame began (for measuring command lag)\n"
     "  --timings FILE          per frame: Frame, the caption's Move and Render times\n"
     "                          (ms) and Render in microseconds\n"
     "  --help, --version\n";
@@ -65,7 +69,8 @@ TGameOptions ParseGameOptions(const std::vector<std::string>& args) {
         } else if (a == "--screenshot-at") o.ScreenshotAt = OptionNumberList(a, value(), 0, INT32_MAX);
         else if (a == "--screenshot-dir") o.ScreenshotDir = value();
         else if (a == "--exit-after") o.ExitAfter = OptionNumber<std::int64_t>(a, value(), 0, INT32_MAX);
-        else if (a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
+        else if (a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
+        else if (a == "--order-trace") o.OrderTrace = value();
         else if (a == "--timings") o.TimingsFile = value();
         else if (a == "--help") o.Help = true;
         else if (a == "--version") o.Version = true;

@@ -22,7 +22,8 @@ struct TGameOptions {
     std::vector<std::int32_t> ScreenshotAt;  // --screenshot-at: Frame values
     std::string ScreenshotDir = ".";         // --screenshot-dir
     std::int64_t ExitAfter = -1;    // --exit-after: frames, then close and exit 0
-    int Port = 6112;                // --port: network mode
+    int Port = 6112;                // --port: network mode; 0 lets the system pick
+    std::string OrderTrace;         // --order-trace FILE: when move orders are given and executed
     std::string TimingsFile;        // --timings: one line per frame, for measurements
     bool Help = false;
     bool Version = false;

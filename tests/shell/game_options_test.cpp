@@ -55,6 +55,13 @@ TEST(GameOptions, ToolOptionsAfterADetailWord) {
     EXPECT_EQ(o.Port, 7000);
 }
 
+TEST(GameOptions, PortZeroLetsTheSystemPickAndTheOrderTraceIsNamed) {
+    const TGameOptions o = ParseGameOptions({"--port", "0", "--order-trace", "/tmp/trace"});
+    EXPECT_EQ(o.Port, 0);
+    EXPECT_EQ(o.OrderTrace, "/tmp/trace");
+    EXPECT_THROW(ParseGameOptions({"--port", "-1"}), EUsageError);
+}
+
 TEST(GameOptions, OptionsWithoutAFirstArgument) {
     const TGameOptions o = ParseGameOptions({"--help"});
     EXPECT_TRUE(o.Help);

@@ -55,6 +55,7 @@ public:
         return true;
     }
     int ExitCode() const { return exitCode_; }
+    int Pid() const { return static_cast<int>(pid_); }
 
     // Exit code, or -1 when it did not end within the timeout (it is killed
     // then) or ended by a signal.

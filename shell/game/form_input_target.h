@@ -1,0 +1,31 @@
+#pragma once
+// The game window as the input sees it: its client size, the main camera's
+// pixel-to-map conversion, full screen and the player's screenshots.
+#include <string>
+
+#include "shell/game/game_input.h"
+
+namespace orbitfall {
+
+class TForm1;
+
+class TFormInputTarget : public TInputTarget {
+public:
+    explicit TFormInputTarget(TForm1& form) : form_(form) {}
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    std::optional<TMapPoint> ScreenToMap(int x, int y) const override;
+    void SetFullscreen(int width, int height, int bits, int refresh) override;
+    // What the window shows now, as "Screenshots/<date>_<time>.png" in the
+    // user folder; the log names the file.
+    void RequestScreenshot() override;
+
+private:
+    TForm1& form_;
+};
+
+// "Screenshots/2026-12-09_01-30-05.png" for that local time (a second
+// picture in the same second gets "-2", "-3", ...), inside the user folder.
+std::string ScreenshotFileName(const std::string& userDir, long long unixSeconds);
+
+}  // namespace orbitfall

@@ -1,0 +1,28 @@
+// x-close WINDOW-ID: asks a window to close as a window manager does when a
+// person clicks its close box (WM_DELETE_WINDOW). Xvfb runs without a window
+// manager, so the tests need this to close windows the way players do.
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: x-close WINDOW-ID\n");
+        return 2;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return 1;
+    const Window window = std::strtoul(argv[1], nullptr, 0);
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const Status sent = XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+    XCloseDisplay(display);
+    return sent ? 0 : 1;
+}
