@@ -4,10 +4,7 @@
 
 #include <regex>
 
-#include "tests/support/child_process.h"
-#include "tests/support/sim_network.h"
-#include "tests/support/temp_folder.h"
-#include "tests/support/x_display.h"
+#include "tests/shell/game_player.h"
 
 using namespace orbitfall::testing;
 using namespace std::chrono_literals;
@@ -15,58 +12,6 @@ using namespace std::chrono_literals;
 namespace {
 
 ::testing::Environment* const xvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
-
-// Design positions inside the windows.
-constexpr int HostX = 80, HostY = 18;
-constexpr int OpenX = 32, JoinX = 88, UpdateX = 144, ButtonY = 212;
-constexpr int StartX = 45, StartY = 220;
-
-// One copy of the game with its own user folder.
-class Player {
-public:
-    // isolated: in a network namespace of its own with only loopback, for
-    // host names that would otherwise be looked up beyond this machine.
-    explicit Player(bool isolated = false, const std::string& hostsFile = "") {
-        if (!hostsFile.empty()) folder.WriteFile("Hosts.txt", hostsFile);
-        const std::string game = std::string(ORBITFALL_GAME) + " --user-dir " + folder.Path() + " --port 0";
-        std::vector<std::string> args{ORBITFALL_GAME, "--user-dir", folder.Path(), "--port", "0"};
-        if (isolated) args = {"/usr/bin/unshare", "-rn", "/bin/sh", "-c", "ip link set lo up && exec " + game};
-        process = std::make_unique<ChildProcess>(args, folder.Path() + "out.txt");
-    }
-    std::string Log() const { return ReadFile(folder.Path() + "log.txt"); }
-    bool WaitForLog(const std::string& text, std::chrono::milliseconds timeout = 10s) const {
-        for (auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;) {
-            if (Log().find(text) != std::string::npos) return true;
-            std::this_thread::sleep_for(20ms);
-        }
-        return false;
-    }
-    std::string Window(const std::string& title) const { return FindWindow(process->Pid(), title); }
-    // The port a hosting copy listens on, from its log.
-    int HostedPort() const {
-        if (!WaitForLog("Hosting on port ")) return 0;
-        std::smatch m;
-        const std::string log = Log();
-        std::regex_search(log, m, std::regex("Hosting on port ([0-9]+)"));
-        return std::stoi(m[1]);
-    }
-    // Presses OK in the error box; its text comes from the log.
-    std::string DismissError() const {
-        const std::string box = Window("^Orbitfall$");
-        if (box.empty()) return "(no error box)";
-        PressKey(box, "Return");
-        WindowGone(process->Pid(), "^Orbitfall$");
-        const std::string log = Log();
-        const std::regex line("Error box: ([^\r\n]*)");
-        std::string last;
-        for (std::sregex_iterator it(log.begin(), log.end(), line), end; it != end; ++it) last = (*it)[1];
-        return last;
-    }
-    TempFolder folder;
-    std::unique_ptr<ChildProcess> process;
-};
-
-int Count(const std::string& text, const std::string& what) { return CountOf(text, what); }
 
 }  // namespace
 
