@@ -219,7 +219,19 @@ TEST(TcpSocket, UnsentDataWithoutBoundToAPeerThatStopsReading) {
 
 // An accept that failed (here: no descriptor left) was raised out of the
 // event loop and ended the host's game.
+// These two run the process out of file descriptors. The sanitizer runtime
+// opens a pipe whenever it checks the dynamic type of an object it has not
+// seen yet, so with no descriptor left it reports valid objects as invalid:
+// they run in the plain build only.
+#ifdef __SANITIZE_ADDRESS__
+#define SKIP_WITHOUT_FREE_DESCRIPTORS_FOR_THE_SANITIZER() \
+    GTEST_SKIP() << "the sanitizer runtime itself needs free file descriptors"
+#else
+#define SKIP_WITHOUT_FREE_DESCRIPTORS_FOR_THE_SANITIZER() (void)0
+#endif
+
 TEST(TcpSocket, AcceptErrorEndedTheLoopInsteadOfWaitingAndAcceptingAgain) {
+    SKIP_WITHOUT_FREE_DESCRIPTORS_FOR_THE_SANITIZER();
     TEventLoop loop;
     TServerProbe probe(loop);
     std::vector<int> acceptErrors;
@@ -247,6 +259,7 @@ TEST(TcpSocket, AcceptErrorEndedTheLoopInsteadOfWaitingAndAcceptingAgain) {
 }
 
 TEST(TcpSocket, AcceptErrorWithoutAHandlerIsRaised) {
+    SKIP_WITHOUT_FREE_DESCRIPTORS_FOR_THE_SANITIZER();
     TEventLoop loop;
     TServerProbe probe(loop);
     TRawSocket peer = TRawSocket::ConnectTo(probe.server.LocalPort());
