@@ -64,7 +64,7 @@ std::vector<std::uint8_t> EncodeTga(const Picture& picture, int bitsPerPixel, Tg
     out.push_back(0);                                          // identification field length
     out.push_back(0);                                          // no colour map
     out.push_back(kind == TgaKind::RunLength ? 10 : 2);        // image type
-    for (int i = 0; i < 5; ++i) out.push_back(0);              // colour map specification
+    for (int i = 0; i < 5; ++i) out.push_back(0);              // colour map: first entry, length, entry size (none)
     Put16(out, 0);                                             // x origin
     Put16(out, 0);                                             // y origin
     Put16(out, static_cast<unsigned>(picture.width));
