@@ -11,11 +11,11 @@
 
 namespace orbitfall {
 
-bool TFrameLoop::DoTimer(TController& controller, TFrameView* view) {
+bool TFrameLoop::DoTimer(TController& controller, TFrameView* view, bool draw) {
     if (inFrame_) return false;
     inFrame_ = true;
     try {
-        RunFrame(controller, view);
+        RunFrame(controller, view, draw);
     } catch (const EFrameAbandoned&) {
         // Not an error: the frame gave way, the next one runs as usual.
         inFrame_ = false;
@@ -36,9 +36,11 @@ bool TFrameLoop::DoTimer(TController& controller, TFrameView* view) {
     return true;
 }
 
-void TFrameLoop::RunFrame(TController& controller, TFrameView* view) {
+void TFrameLoop::RunFrame(TController& controller, TFrameView* view, bool draw) {
     TGame& game = controller.RequireGame();
-    if (view) view->ScrollCamera();
+    // The camera is the view's: it moves with the pictures, not with the
+    // frames played between them.
+    if (view && draw) view->ScrollCamera();
     LogContext = "Timer";
     Log("Status", 4, "Beginning Frame " + std::to_string(game.Frame));
     TShellLink& shell = controller.Shell();
@@ -50,7 +52,7 @@ void TFrameLoop::RunFrame(TController& controller, TFrameView* view) {
     LogContext = "game.dead";
     game.Dead();
     const std::uint32_t t1 = shell.TickCount();
-    if (view) {
+    if (view && draw) {
         LogContext = "Render";
         view->Render();
         view->ShowTimings(t1 - t0, shell.TickCount() - t1);

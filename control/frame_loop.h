@@ -29,14 +29,16 @@ public:
     // earlier error stopped the frames, when the frame gave way
     // (EFrameAbandoned: nothing is shown, frames go on), or when this one
     // raised (the error has then been logged and shown through the
-    // controller's shell).
-    bool DoTimer(TController& controller, TFrameView* view = nullptr);
+    // controller's shell). draw false: the frame runs without its picture
+    // (no camera scrolling, drawing or timings), for a replay watched faster
+    // than one picture per frame; everything else is the same.
+    bool DoTimer(TController& controller, TFrameView* view = nullptr, bool draw = true);
 
     bool InFrame() const { return inFrame_; }
     bool Stopped() const { return stopped_; }
 
 private:
-    void RunFrame(TController& controller, TFrameView* view);
+    void RunFrame(TController& controller, TFrameView* view, bool draw);
     bool inFrame_ = false;
     bool stopped_ = false;
 };

@@ -29,6 +29,13 @@ std::string FrameCaption(std::uint32_t moveMs, std::uint32_t renderMs, const std
     return caption;
 }
 
+std::string PlaybackCaption(std::int32_t frame, const TPlaybackSpeed& speed, bool replayEnded) {
+    std::string caption = " Frame:" + std::to_string(frame) + " Speed:" + speed.Text();
+    if (speed.Paused()) caption += " Paused";
+    if (replayEnded) caption += " End of replay";
+    return caption;
+}
+
 void TGameFrameView::ScrollCamera() {
     TPlayer& local = *form_.Game().LocalPlayer;
     ScrollCameraByKeys(local.CameraX, local.CameraY);
@@ -57,7 +64,7 @@ void TGameFrameView::Render() {
 void TGameFrameView::ShowTimings(std::uint32_t moveMs, std::uint32_t renderMs) {
     std::optional<std::int32_t> lag;
     if (auto* tcp = dynamic_cast<TTcpController*>(&form_.Controller())) lag = tcp->Lag;
-    form_.SetCaption(FrameCaption(moveMs, renderMs, PendingGlErrorText(), lag));
+    form_.ShowFrameCaption(FrameCaption(moveMs, renderMs, PendingGlErrorText(), lag));
     form_.WriteTimings(moveMs, renderMs);
 }
 

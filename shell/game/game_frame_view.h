@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control/frame_loop.h"
+#include "control/playback_speed.h"
 
 namespace orbitfall {
 
@@ -18,6 +19,10 @@ void ScrollCameraByKeys(double& cameraX, double& cameraY);
 // "Move:M ms Render:R ms " + the graphics error text, + " Lag:L" on a client.
 std::string FrameCaption(std::uint32_t moveMs, std::uint32_t renderMs, const std::string& glErrorText,
                          std::optional<std::int32_t> lag);
+
+// What a replay window adds to the caption: " Frame:F Speed:S", then
+// " Paused" and " End of replay" when they apply.
+std::string PlaybackCaption(std::int32_t frame, const TPlaybackSpeed& speed, bool replayEnded);
 
 class TGameFrameView : public TFrameView {
 public:

@@ -3,6 +3,7 @@
 #include <FL/Fl.H>
 
 #include "control/controller.h"
+#include "control/replay_controller.h"
 #include "control/shell_link.h"
 #include "infra/data_dirs.h"
 #include "infra/errors.h"
@@ -70,9 +71,47 @@ void TForm1::FormCreate(TGame& game) {
 
 void TForm1::DoTimer() {
     if (closed_) return;
-    if (!frameLoop_.DoTimer(controller_, &frameView_)) return;
+    if (!settings_.PlaybackControls) {
+        PlayFrame(true);
+        return;
+    }
+    if (playback_.Paused()) return;
+    if (playback_.IsMax()) {
+        using namespace std::chrono;
+        auto since = [this] { return duration_cast<microseconds>(steady_clock::now() - lastPictureEnd_).count(); };
+        while (!TPlaybackSpeed::PictureDue(since(), renderUs_))
+            if (!PlayFrame(false)) return;
+        PlayFrame(true);
+        return;
+    }
+    const int frames = playback_.FramesPerEvent();
+    for (int i = 1; i <= frames; ++i)
+        if (!PlayFrame(i == frames)) return;
+}
+
+bool TForm1::PlayFrame(bool draw) {
+    if (closed_) return false;
+    draw = draw || WantsScreenshot(Game().Frame);
+    if (!frameLoop_.DoTimer(controller_, &frameView_, draw)) return false;
     ++framesRun_;
-    if (settings_.ExitAfter >= 0 && framesRun_ >= settings_.ExitAfter) FormClose();
+    if (draw) lastPictureEnd_ = std::chrono::steady_clock::now();
+    if (settings_.ExitAfter >= 0 && framesRun_ >= settings_.ExitAfter) {
+        FormClose();
+        return false;
+    }
+    return true;
+}
+
+void TForm1::PlaybackChanged() {
+    if (!settings_.PlaybackControls) return;
+    Timer1.SetInterval(playback_.IntervalMs(settings_.FrameMs));
+    // Re-armed, so that the new interval counts from now: leaving 1/4x does
+    // not wait out its long interval first.
+    if (Timer1.Enabled()) {
+        Timer1.SetEnabled(false);
+        Timer1.SetEnabled(true);
+    }
+    RefreshCaption();
 }
 
 void TForm1::FormClose() {
@@ -101,6 +140,23 @@ void TForm1::ContextRecreated() {
 void TForm1::SetCaption(const std::string& caption) {
     caption_ = caption;
     copy_label(caption_.c_str());
+}
+
+void TForm1::ShowFrameCaption(const std::string& timings) {
+    timingsCaption_ = timings;
+    shownFrame_ = Game().Frame;
+    RefreshCaption();
+}
+
+void TForm1::RefreshCaption() {
+    // Before the first picture the caption stays the program's name.
+    if (timingsCaption_.empty()) return;
+    if (!settings_.PlaybackControls) {
+        SetCaption(timingsCaption_);
+        return;
+    }
+    const auto* replay = dynamic_cast<const TReplayController*>(&controller_);
+    SetCaption(timingsCaption_ + PlaybackCaption(shownFrame_, playback_, replay && replay->AtEnd));
 }
 
 void TForm1::WriteTimings(std::uint32_t moveMs, std::uint32_t renderMs) {

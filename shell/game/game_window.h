@@ -1,6 +1,7 @@
 #pragma once
 // The game window Form1: it sets up the graphics, has the start units placed,
 // owns the frame timer Timer1 and runs one frame per timer event.
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <exception>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "control/frame_loop.h"
+#include "control/playback_speed.h"
 #include "platform/gl_window.h"
 #include "shell/game/form_timer.h"
 #include "shell/game/game_frame_view.h"
@@ -34,6 +36,8 @@ struct TFormSettings {
     std::string ScreenshotDir = ".";
     std::int64_t ExitAfter = -1;          // frames, then the window closes
     std::string TimingsFile;              // "frame move-ms render-ms render-us" lines
+    // Watching a replay: the playback speed and pause, shown in the caption.
+    bool PlaybackControls = false;
 };
 
 class TForm1 : public TGlWindow {
@@ -45,7 +49,9 @@ public:
     // Shows the window, then: graphics set-up, camera tilt and distance,
     // graphics-card report, start units, fog texture, timer on.
     void FormCreate(TGame& game);
-    // One timer event: the frame procedure with this window's view.
+    // One timer event: the frame procedure with this window's view; with
+    // playback controls as many frames as the speed asks for (none paused),
+    // only the last drawn (and any frame a screenshot is wanted of).
     void DoTimer();
     // Timer off, the window hidden (freed by its owner once no frame runs),
     // the lobby shown again. Closing twice does nothing more.
@@ -65,6 +71,14 @@ public:
     std::int64_t FramesRun() const { return framesRun_; }
     std::string Caption() const { return caption_; }
     void SetCaption(const std::string& caption);
+    // The caption of a drawn frame: its timings text, and with playback
+    // controls the frame, the speed and whether playback is paused.
+    void ShowFrameCaption(const std::string& timings);
+
+    // The replay's playback speed; nullptr without playback controls.
+    TPlaybackSpeed* Playback() { return settings_.PlaybackControls ? &playback_ : nullptr; }
+    // After the speed or the pause changed: the timer's interval, the caption.
+    void PlaybackChanged();
 
     // After SetFullscreen (or anything else that re-creates the GL context):
     // textures kept by the window are uploaded again.
@@ -85,6 +99,9 @@ public:
 
 private:
     void Forward(int event);
+    // One frame; false when none ran or the window closed after it.
+    bool PlayFrame(bool draw);
+    void RefreshCaption();
     TController& controller_;
     TShellLink& shell_;
     TFormSettings settings_;
@@ -98,6 +115,10 @@ private:
     bool glReady_ = false;
     std::int64_t framesRun_ = 0;
     std::string caption_ = "Orbitfall";
+    std::string timingsCaption_;
+    std::int32_t shownFrame_ = 0;
+    TPlaybackSpeed playback_;
+    std::chrono::steady_clock::time_point lastPictureEnd_{};
     std::int64_t renderUs_ = 0;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> timings_{nullptr, &std::fclose};
 };

@@ -19,7 +19,13 @@ int VirtualKeyFromFltk(int k) {
         case FL_Home: return VkHome;
         case FL_End: return VkEnd;
         case FL_Escape: return VkEscape;
-        case ' ': return 32;
+        case ' ': return VkSpace;
+        // The key itself, unshifted: "+" is Shift and "=" on US layouts, a
+        // key of its own on others.
+        case '+': case '=': return VkOemPlus;
+        case '-': return VkOemMinus;
+        case FL_KP + '+': return VkAdd;
+        case FL_KP + '-': return VkSubtract;
         case FL_Enter: return 13;
         case FL_Shift_L: case FL_Shift_R: return 16;
         case FL_Control_L: case FL_Control_R: return 17;

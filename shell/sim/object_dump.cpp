@@ -22,4 +22,12 @@ void DumpObjects(const TGame& game, std::FILE* out) {
     }
 }
 
+void DumpSelections(const TGame& game, std::FILE* out) {
+    for (int p = 1; p <= game.PlayerCount; ++p) {
+        std::fprintf(out, "sel %d", p);
+        for (std::int32_t id : game.Players[static_cast<std::size_t>(p)]->Selection) std::fprintf(out, " %d", id);
+        std::fputc('\n', out);
+    }
+}
+
 }  // namespace orbitfall

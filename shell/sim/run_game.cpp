@@ -38,7 +38,10 @@ int RunGame(const TSimOptions& o) {
     const std::set<std::int32_t> dumpAt(o.DumpAt.begin(), o.DumpAt.end());
     controller.OnFrameStart = [&](const TFrameHeader& header) {
         std::printf("frame %d checksum %08x\n", header.Frame, header.Checksum);
-        if (dumpAt.count(std::int32_t{header.Frame})) DumpObjects(controller.RequireGame(), stdout);
+        if (dumpAt.count(std::int32_t{header.Frame})) {
+            DumpObjects(controller.RequireGame(), stdout);
+            DumpSelections(controller.RequireGame(), stdout);
+        }
     };
 
     controller.StartGame(info);

@@ -7,7 +7,7 @@ const char* const SimUsage =
     "usage:\n"
     "  orbitfall-sim run --map NAME --players N [--local L] [--seed S] --frames F\n"
     "                    [--script FILE] [--record] [--dump-at F1,F2,...] [--user-dir DIR]\n"
-    "  orbitfall-sim verify REPLAY [--user-dir DIR]\n"
+    "  orbitfall-sim verify REPLAY [--dump-at F1,F2,...] [--user-dir DIR]\n"
     "  orbitfall-sim host --clients K --map NAME --frames F [--frame-ms MS] [--seed S]\n"
     "                     [--script FILE] [--port P] [--user-dir DIR] [--stats]\n"
     "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
@@ -40,7 +40,9 @@ const char* const SimHelpDetails =
     "  --record          writes Replays/Latest.ofr and the start record\n"
     "                    Replays/Latest.ofs into the user folder\n"
     "  --dump-at F1,...  after those frames' checksum lines, one line per object:\n"
-    "                    \"obj CLASS ID OWNER X Y HP\"\n"
+    "                    \"obj CLASS ID OWNER X Y HP\", then per player its selected\n"
+    "                    ids: \"sel PLAYER ID ...\" (verify prints the checksum\n"
+    "                    lines of those frames only)\n"
     "  --user-dir DIR    the user folder to use instead of the one found below\n"
     "  --clients K       the clients a host waits for\n"
     "  --frame-ms MS     the host's frame time (default 50)\n"
@@ -98,7 +100,7 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         else if (o.Command == "run" && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
         else if (o.Command == "run" && a == "--script") o.Script = value();
         else if (o.Command == "run" && a == "--record") o.Record = true;
-        else if (o.Command == "run" && a == "--dump-at") o.DumpAt = OptionNumberList(a, value(), 0, INT32_MAX);
+        else if ((run || o.Command == "verify") && a == "--dump-at") o.DumpAt = OptionNumberList(a, value(), 0, INT32_MAX);
         else if (a == "--user-dir") o.UserDir = value();
         else if (o.Command == "verify" && o.Replay.empty() && !a.starts_with("--")) o.Replay = a;
         else throw EUsageError("unexpected argument '" + a + "'");

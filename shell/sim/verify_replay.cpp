@@ -1,9 +1,11 @@
 #include <chrono>
 #include <cstdio>
+#include <set>
 
 #include "control/frame_loop.h"
 #include "control/replay_controller.h"
 #include "shell/sim/console_shell.h"
+#include "shell/sim/object_dump.h"
 #include "shell/sim/sim_commands.h"
 
 namespace orbitfall {
@@ -12,6 +14,15 @@ int VerifyReplay(const TSimOptions& o) {
     TConsoleShell shell;
     TReplayController controller(shell);
     Controller = &controller;
+    // What the world looked like at chosen frames of a recorded game, as run
+    // lists it: the frame's checksum line, then its objects and selections.
+    const std::set<std::int32_t> dumpAt(o.DumpAt.begin(), o.DumpAt.end());
+    controller.OnFrameStart = [&](const TFrameHeader& header) {
+        if (!dumpAt.count(std::int32_t{header.Frame})) return;
+        std::printf("frame %d checksum %08x\n", header.Frame, header.Checksum);
+        DumpObjects(controller.RequireGame(), stdout);
+        DumpSelections(controller.RequireGame(), stdout);
+    };
     controller.OpenReplay(o.Replay);
 
     TFrameLoop loop;

@@ -6,6 +6,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "control/frame_collector.h"
 #include "control/local_controller.h"
@@ -109,6 +111,41 @@ TEST_F(FrameLoopTest, IssuedCommandsAreStampedAndRunInTheNextFrame) {
     const TGame& game = controller.RequireGame();
     EXPECT_FALSE(game.Players[1]->Selection.empty());
     EXPECT_TRUE(game.Players[2]->Selection.empty());
+}
+
+namespace {
+struct RecordingView : TFrameView {
+    std::vector<std::string> calls;
+    void ScrollCamera() override { calls.push_back("scroll"); }
+    void Render() override { calls.push_back("render"); }
+    void ShowTimings(std::uint32_t, std::uint32_t) override { calls.push_back("timings"); }
+    void StopTimer() override { calls.push_back("stop"); }
+};
+}  // namespace
+
+TEST_F(FrameLoopTest, AFrameWithoutItsPictureRunsEverythingButTheViewAndStillStopsOnErrors) {
+    TLocalController controller(shell);
+    Start(controller);
+    TFrameLoop loop;
+    RecordingView view;
+    ASSERT_TRUE(loop.DoTimer(controller, &view, false));
+    EXPECT_TRUE(view.calls.empty());
+    ASSERT_TRUE(loop.DoTimer(controller, &view, true));
+    EXPECT_EQ(view.calls, (std::vector<std::string>{"scroll", "render", "timings"}));
+    EXPECT_EQ(controller.RequireGame().Frame, 2);
+    EXPECT_NE(LogText().find("Beginning Frame 0\r\n"), std::string::npos);
+
+    // An error in an undrawn frame still stops the timer and is shown.
+    view.calls.clear();
+    TCommand bad;
+    bad.Kind = ckMove;
+    bad.Player = 1;
+    bad.SetInt(0, -1);
+    controller.QueueCommand(bad);
+    EXPECT_FALSE(loop.DoTimer(controller, &view, false));
+    EXPECT_EQ(view.calls, std::vector<std::string>{"stop"});
+    EXPECT_TRUE(loop.Stopped());
+    EXPECT_EQ(shell.errors.size(), 1u);
 }
 
 TEST(FrameCollector, TheTwoHundredFiftySixthCommandIsDroppedAndEmptyOnesNeverJoin) {

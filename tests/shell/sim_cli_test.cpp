@@ -4,7 +4,9 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <cstdio>
 #include <fstream>
 #include <regex>
@@ -110,6 +112,88 @@ TEST(SimCli, RecordedScriptedGameVerifiesAndATamperedOneFails) {
     const Result bad = Sim("verify " + replay + " --user-dir " + user.Path());
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.out.find("Replay-Fehler in frame 20"), std::string::npos) << bad.out;
+}
+
+namespace {
+// The "obj" and "sel" lines that follow "frame f ...", up to the next frame line.
+std::vector<std::string> DumpOf(const std::string& out, int f) {
+    std::vector<std::string> lines;
+    bool in = false;
+    for (const std::string& line : Lines(out)) {
+        if (line.rfind("frame ", 0) == 0) in = line.rfind("frame " + std::to_string(f) + " ", 0) == 0;
+        else if (in && (line.rfind("obj ", 0) == 0 || line.rfind("sel ", 0) == 0)) lines.push_back(line);
+    }
+    return lines;
+}
+
+// The ids of a "sel P ..." line, sorted; P first.
+std::vector<int> Selected(const std::string& line) {
+    std::istringstream in(line.substr(4));
+    int player = 0;
+    in >> player;
+    std::vector<int> ids{std::istream_iterator<int>(in), {}};
+    std::sort(ids.begin(), ids.end());
+    ids.insert(ids.begin(), player);
+    return ids;
+}
+
+bool HasLine(const std::string& out, const std::string& prefix) {
+    for (const std::string& line : Lines(out))
+        if (line.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+}  // namespace
+
+TEST(SimCli, VerifyDumpsTheRecordedWorldAndEachPlayersSelection) {
+    TempFolder user;
+    // Player 2 selects a box at frame 4, player 1 adds a second box to all of
+    // its ships at frame 6.
+    const std::string script = user.WriteFile("s.txt",
+        "4 2 select 300 0 200 60\n5 1 selectall\n6 1 selectadd 0 0 300 300\n");
+    const Result run = Sim("run --map Zweikampf --players 2 --seed 5 --frames 8 --record --dump-at 4,5,7 --script " +
+                           script + " --user-dir " + user.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    const Result verify =
+        Sim("verify " + user.Path() + "Replays/Latest.ofr --dump-at 4,5,7 --user-dir " + user.Path());
+    ASSERT_EQ(verify.exitCode, 0) << verify.out;
+    EXPECT_NE(verify.out.find("verified 8 frames"), std::string::npos) << verify.out;
+    // The same world as the run's, frame by frame, checksum lines included.
+    for (int f : {4, 5, 7}) {
+        EXPECT_EQ(DumpOf(verify.out, f), DumpOf(run.out, f)) << f;
+        EXPECT_TRUE(HasLine(verify.out, "frame " + std::to_string(f) + " checksum ")) << f;
+    }
+    EXPECT_FALSE(HasLine(verify.out, "frame 6 ")) << "frame 6 was not asked for";
+
+    // Before the select nobody has a selection; after it player 2's lists
+    // exactly its ships inside the box at frame 4.
+    const auto before = DumpOf(verify.out, 4);
+    ASSERT_GE(before.size(), 2u);
+    EXPECT_EQ(before[before.size() - 2], "sel 1");
+    EXPECT_EQ(before.back(), "sel 2");
+    const std::regex unit(R"(obj TControlledUnit ([0-9]+) ([0-9]+) (\S+) (\S+) \S+)");
+    std::vector<int> inside{2}, player1{1};
+    int outside = 0;
+    for (const std::string& line : before) {
+        std::smatch m;
+        if (!std::regex_match(line, m, unit)) continue;
+        const double x = std::stod(m[3]), y = std::stod(m[4]);
+        if (m[2] == "1") player1.push_back(std::stoi(m[1]));
+        if (m[2] != "2") continue;
+        if (200 <= x && x <= 300 && 0 <= y && y <= 60) inside.push_back(std::stoi(m[1]));
+        else ++outside;
+    }
+    EXPECT_GT(outside, 0);
+    std::sort(player1.begin() + 1, player1.end());
+    const auto after = DumpOf(verify.out, 5);
+    EXPECT_GT(inside.size(), 1u);
+    EXPECT_EQ(Selected(after.back()), inside);
+    EXPECT_EQ(after[after.size() - 2], "sel 1");
+    // Adding the whole map to everything lists no ship twice.
+    const auto last = DumpOf(verify.out, 7);
+    const std::vector<int> all = Selected(last[last.size() - 2]);
+    EXPECT_EQ(all, player1);
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+    EXPECT_EQ(Selected(last.back()), inside);
 }
 
 TEST(SimCli, UsageErrorsExitTwoAndGameErrorsExitOne) {
