@@ -26,8 +26,8 @@ const char* const GameUsage =
     "                          text without \":port\" is joined on P\n"
     "  --order-trace FILE      network play: write when each move order was given\n"
     "                          and when each frame began (for measuring command lag)\n"
-    "  --timings FILE          per frame: Frame, the caption's Move and Render times\n"
-    "                          (ms) and Render in microseconds\n"
+    "  --timings FILE          per frame drawn: Frame, the caption's Move and Render\n"
+    "                          times (ms) and Render in microseconds\n"
     "  --help, --version\n";
 
 bool IsReplayArgument(const std::string& firstArgument) {
@@ -88,7 +88,10 @@ std::string GameHelp() {
                "A first argument containing /replays/ (or \\replays\\, any letter case) plays that\n"
                "replay in a window, from the start record (.ofs) beside it; closing the window ends\n"
                "the program. A detail word chooses what is drawn: minimal (no background, no\n"
-               "mini-scene, outlined selection), low (no mini-scene), normal, high, maximal.\n\n") +
+               "mini-scene, outlined selection), low (no mini-scene), normal, high, maximal.\n"
+               "In a replay window Space pauses and resumes, + and - (also on the keypad) step\n"
+               "the speed through 1/4x, 1/2x, 1x, 2x, 4x, 8x, 16x and max; the caption shows\n"
+               "the frame and the speed. F12 saves a picture into Screenshots/ in the user folder.\n\n") +
            GameUsage +
            "folders:\n"
            "  Data/ beside the program, else ../Game/Data/: shipped textures, fonts, units,\n"

@@ -166,6 +166,8 @@ void TForm1::WriteTimings(std::uint32_t moveMs, std::uint32_t renderMs) {
         if (!timings_) throw EFCreateError(settings_.TimingsFile);
     }
     std::fprintf(timings_.get(), "%d %u %u %lld\n", Game().Frame, moveMs, renderMs, static_cast<long long>(renderUs_));
+    // Whole lines as they come, for tools that follow the file while the game runs.
+    std::fflush(timings_.get());
 }
 
 std::string TForm1::ScreenshotPath(std::int32_t frame) const {

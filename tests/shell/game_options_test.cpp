@@ -81,6 +81,7 @@ TEST(GameOptions, WrongUsageIsRefused) {
 TEST(GameOptions, HelpNamesEveryOptionAndTheFolders) {
     const std::string help = GameHelp();
     for (const char* option : {"--user-dir", "--size", "--frame-ms", "--screenshot-at", "--screenshot-dir",
-                               "--exit-after", "--port", "--help", "--version", "UserFiles", "Data/", "log.txt"})
+                               "--exit-after", "--port", "--help", "--version", "UserFiles", "Data/", "log.txt", "Space",
+                               "16x", "F12"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }

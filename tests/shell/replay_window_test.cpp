@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -14,10 +18,12 @@
 #include "tests/support/child_process.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_pictures.h"
+#include "tests/support/x_display.h"
 
 using namespace orbitfall;
 using orbitfall::testing::ChildProcess;
 using orbitfall::testing::TempFolder;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -73,6 +79,38 @@ Rgb PixelFromBottom(const TRgbaPicture& p, double x, double y) {
 
 bool Near(const Rgb& a, const Rgb& b, int tolerance) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance && std::abs(a.b - b.b) <= tolerance;
+}
+
+std::string CaptionOf(const std::string& window) { return orbitfall::testing::Xdotool({"getwindowname", window}); }
+
+// The caption once it matches (searched anywhere in it); empty on a timeout.
+std::string WaitForCaption(const std::string& window, const std::string& pattern,
+                           std::chrono::milliseconds timeout = 5s) {
+    const std::regex re(pattern);
+    for (auto end = std::chrono::steady_clock::now() + timeout; std::chrono::steady_clock::now() < end;) {
+        const std::string caption = CaptionOf(window);
+        if (std::regex_search(caption, re)) return caption;
+        std::this_thread::sleep_for(20ms);
+    }
+    return {};
+}
+
+int CaptionFrame(const std::string& caption) {
+    std::smatch m;
+    return std::regex_search(caption, m, std::regex(" Frame:([0-9]+) ")) ? std::stoi(m[1]) : -1;
+}
+
+// The Frame values of a --timings file: one line per frame drawn.
+std::vector<int> DrawnFrames(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<int> frames;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty()) frames.push_back(std::stoi(line));
+    return frames;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point t) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
 }
 
 // A user folder with a 300 x 150 map for two players and pictures of known
@@ -132,6 +170,32 @@ protected:
         args.insert(args.end(), extra.begin(), extra.end());
         return RunProgram(args, user, "watch");
     }
+
+    // The replay in a window that the test then works with xdotool.
+    std::unique_ptr<ChildProcess> Open(std::vector<std::string> extra) {
+        std::vector<std::string> args = {ORBITFALL_GAME, user.Path() + "Replays/Latest.ofr", "--user-dir", user.Path()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return std::make_unique<ChildProcess>(args, user.Path() + "watch.out");
+    }
+
+    Result Verify() const {
+        return RunProgram({ORBITFALL_SIM, "verify", user.Path() + "Replays/Latest.ofr", "--user-dir", user.Path()},
+                          user, "verify");
+    }
+
+    // The Frame values of the "Beginning Frame" lines, in log order.
+    std::vector<int> FramesBegun() const {
+        std::vector<int> frames;
+        for (const std::string& line : LogLines()) {
+            const auto pos = line.find("Beginning Frame ");
+            if (pos != std::string::npos) frames.push_back(std::stoi(line.substr(pos + 16)));
+        }
+        return frames;
+    }
+
+    void CorruptChecksumOf(int frame);
+    // One "Except" line with "Replay-Fehler"; the failed frame was the last begun.
+    void ExpectStoppedAt(int frame);
 
     std::vector<std::string> LogLines() const {
         std::ifstream in(user.Path() + "log.txt");
@@ -242,21 +306,137 @@ TEST_F(WindowedReplay, PlaysTheRecordedChecksumsFrameByFrameInOrder) {
     for (int i = 0; i < 160; ++i) EXPECT_EQ(frames[i], i);
 }
 
+TEST_F(WindowedReplay, PlaybackKeysChangeSpeedAndPauseWhileEveryRecordedFramePlaysOnceInOrder) {
+    using orbitfall::testing::FindWindow;
+    using orbitfall::testing::PressKey;
+    constexpr int Recorded = 2500, ExitAfter = Recorded + 20;
+    Record("Kreuzung", 4, Recorded,
+           "2 1 selectall\n2 1 move 200 200\n2 2 selectall\n2 2 move 100 200\n"
+           "2 3 selectall\n2 3 move 200 100\n2 4 selectall\n2 4 move 100 100\n");
+    const Result verify = Verify();
+    ASSERT_EQ(verify.exitCode, 0) << verify.out;
+    ASSERT_NE(verify.out.find("verified 2500 frames"), std::string::npos) << verify.out;
+
+    // 1x is one frame per 20 ms here.
+    const std::string timings = user.Path() + "timings.txt";
+    auto game = Open({"--frame-ms", "20", "--exit-after", std::to_string(ExitAfter), "--timings", timings});
+    const std::string w = FindWindow(game->Pid(), "^Move:");
+    ASSERT_FALSE(w.empty()) << game->Output();
+    EXPECT_FALSE(WaitForCaption(w, "^Move:[0-9]+ms Render:[0-9]+ms .* Frame:[0-9]+ Speed:1x$").empty()) << CaptionOf(w);
+
+    // Down to a quarter: one frame per 80 ms.
+    PressKey(w, "minus");
+    EXPECT_FALSE(WaitForCaption(w, " Speed:1/2x$").empty()) << CaptionOf(w);
+    PressKey(w, "KP_Subtract");
+    ASSERT_FALSE(WaitForCaption(w, " Speed:1/4x$").empty()) << CaptionOf(w);
+    std::size_t before = FramesBegun().size();
+    auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(1s);
+    std::size_t played = FramesBegun().size() - before;
+    EXPECT_LE(played, SecondsSince(start) * 1000 / 80 + 2);
+    EXPECT_GE(played, 3u);
+
+    // Space pauses: the caption says so, and no frame runs however long it lasts.
+    PressKey(w, "space");
+    const std::string paused = WaitForCaption(w, " Speed:1/4x Paused$");
+    ASSERT_FALSE(paused.empty()) << CaptionOf(w);
+    before = FramesBegun().size();
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(FramesBegun().size(), before);
+    EXPECT_EQ(CaptionOf(w), paused);
+    EXPECT_EQ(CaptionFrame(paused), FramesBegun().back()) << "the caption shows the last frame played";
+    PressKey(w, "space");
+    EXPECT_FALSE(WaitForCaption(w, " Speed:1/4x$").empty()) << CaptionOf(w);
+    EXPECT_GT(CaptionFrame(WaitForCaption(w, " Frame:" + std::to_string(CaptionFrame(paused) + 2) + " ")),
+              CaptionFrame(paused));
+
+    // Up to 16x with both "+" keys, each step shown at once, then max.
+    for (const auto& [key, text] : std::vector<std::pair<std::string, std::string>>{
+             {"plus", "1/2x"}, {"KP_Add", "1x"}, {"plus", "2x"}, {"KP_Add", "4x"}, {"plus", "8x"}, {"KP_Add", "16x"}}) {
+        PressKey(w, key);
+        EXPECT_FALSE(WaitForCaption(w, " Speed:" + text + "$").empty()) << key << " " << CaptionOf(w);
+    }
+    std::this_thread::sleep_for(500ms);
+    const std::size_t at16 = FramesBegun().size();
+    PressKey(w, "plus");
+    ASSERT_FALSE(WaitForCaption(w, " Speed:max$").empty()) << CaptionOf(w);
+    ASSERT_LT(at16, static_cast<std::size_t>(Recorded) - 300) << "the replay was nearly over before max";
+    const std::size_t pictures = DrawnFrames(timings).size();
+    before = FramesBegun().size();
+    start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(500ms);
+    const double seconds = SecondsSince(start);
+    const std::size_t drawnAtMax = DrawnFrames(timings).size() - pictures;
+    const std::size_t playedAtMax = FramesBegun().size() - before;
+    EXPECT_LE(drawnAtMax, seconds * 60 + 2);
+    EXPECT_GE(drawnAtMax, 2u);
+    EXPECT_GT(playedAtMax, drawnAtMax * 4) << "max draws only a few of the frames it plays";
+    std::printf("max: %zu frames, %zu pictures in %.2f s\n", playedAtMax, drawnAtMax, seconds);
+
+    // Max plays to the end of the replay and the frames after it, then --exit-after closes.
+    EXPECT_EQ(game->Wait(30s), 0) << game->Output();
+    EXPECT_EQ(game->Output().find("Replay-Fehler"), std::string::npos) << game->Output();
+    // Every frame once and in order, each compared with the recorded checksum
+    // that verify compared its own with.
+    const std::vector<int> frames = FramesBegun();
+    ASSERT_EQ(frames.size(), static_cast<std::size_t>(ExitAfter));
+    for (int i = 0; i < ExitAfter; ++i) ASSERT_EQ(frames[i], i);
+
+    // Pictures: every frame at 1x and below, every 16th at 16x, rarer at max.
+    const std::vector<int> drawn = DrawnFrames(timings);
+    int run16 = 0, longest16 = 0, ones = 0, beyond16 = 0;
+    for (std::size_t i = 1; i < drawn.size(); ++i) {
+        const int gap = drawn[i] - drawn[i - 1];
+        ASSERT_GT(gap, 0) << i;
+        run16 = gap == 16 ? run16 + 1 : 0;
+        longest16 = std::max(longest16, run16);
+        ones += gap == 1;
+        beyond16 += gap > 16;
+    }
+    EXPECT_GE(longest16, 10);
+    EXPECT_GE(ones, 10);
+    EXPECT_GT(beyond16, 0);
+}
+
 TEST_F(WindowedReplay, DivergenceStopsTheGameWithReplayFehler) {
     Record("Zweikampf", 2, 40, "2 1 selectall\n2 1 move 150 150\n");
-    // The checksum of frame 20 no longer matches the world.
+    CorruptChecksumOf(20);
+    const Result r = Watch({"--exit-after", "100"});
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("Replay-Fehler"), std::string::npos) << r.out;
+    ExpectStoppedAt(20);
+}
+
+TEST_F(WindowedReplay, DivergenceAtMaxSpeedStopsTheGameWithReplayFehlerAllTheSame) {
+    using orbitfall::testing::FindWindow;
+    using orbitfall::testing::PressKey;
+    Record("Kreuzung", 4, 2000, "2 1 selectall\n2 1 move 200 200\n2 2 selectall\n2 2 move 100 200\n");
+    CorruptChecksumOf(1800);
+    auto game = Open({"--frame-ms", "20", "--exit-after", "3000"});
+    const std::string w = FindWindow(game->Pid(), "^Move:");
+    ASSERT_FALSE(w.empty()) << game->Output();
+    for (int i = 0; i < 5; ++i) PressKey(w, i % 2 ? "plus" : "KP_Add");
+    const std::string atMax = WaitForCaption(w, " Speed:max$");
+    ASSERT_FALSE(atMax.empty()) << CaptionOf(w);
+    ASSERT_LT(CaptionFrame(atMax), 1700) << "the bad frame must come at max speed";
+    EXPECT_EQ(game->Wait(30s), 1) << game->Output();
+    EXPECT_NE(game->Output().find("Replay-Fehler"), std::string::npos) << game->Output();
+    ExpectStoppedAt(1800);
+}
+
+void WindowedReplay::CorruptChecksumOf(int frame) {
+    // The checksum in that frame's header no longer matches the world.
     const std::string replay = user.Path() + "Replays/Latest.ofr";
     std::fstream f(replay, std::ios::in | std::ios::out | std::ios::binary);
     std::vector<char> bytes{std::istreambuf_iterator<char>(f), {}};
     std::size_t pos = 0;
-    for (int frame = 0; frame < 20; ++frame) pos += 9 + 23 * static_cast<unsigned char>(bytes[pos + 8]);
+    for (int i = 0; i < frame; ++i) pos += 9 + 23 * static_cast<unsigned char>(bytes[pos + 8]);
+    ASSERT_LT(pos + 4, bytes.size());
     f.seekp(static_cast<std::streamoff>(pos + 4));
     f.put(static_cast<char>(bytes[pos + 4] ^ 0x55));
-    f.close();
+}
 
-    const Result r = Watch({"--exit-after", "100"});
-    EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_NE(r.out.find("Replay-Fehler"), std::string::npos) << r.out;
+void WindowedReplay::ExpectStoppedAt(int frame) {
     const auto lines = LogLines();
     int except = 0, lastFrame = -1;
     for (const std::string& line : lines) {
@@ -265,7 +445,7 @@ TEST_F(WindowedReplay, DivergenceStopsTheGameWithReplayFehler) {
         if (p != std::string::npos) lastFrame = std::stoi(line.substr(p + 16));
     }
     EXPECT_EQ(except, 1);
-    EXPECT_EQ(lastFrame, 20);  // no frame after the one that failed
+    EXPECT_EQ(lastFrame, frame);  // no frame after the one that failed
 }
 
 TEST(GameCli, HelpVersionAndWrongUsage) {
