@@ -197,6 +197,19 @@ protected:
     // One "Except" line with "Replay-Fehler"; the failed frame was the last begun.
     void ExpectStoppedAt(int frame);
 
+    static void ExpectMagentaTextOnlyAtTheBottomLeft(const TRgbaPicture& shot) {
+        int magenta = 0, magentaElsewhere = 0;
+        for (int y = 0; y < shot.Height; ++y)
+            for (int x = 0; x < shot.Width; ++x) {
+                const Rgb c = PixelAt(shot, x, y);
+                if (!(c.r > 200 && c.g < 60 && c.b > 200)) continue;
+                if (x < 80 && y >= shot.Height - 30) ++magenta;
+                else ++magentaElsewhere;
+            }
+        EXPECT_GT(magenta, 20);
+        EXPECT_EQ(magentaElsewhere, 0);
+    }
+
     std::vector<std::string> LogLines() const {
         std::ifstream in(user.Path() + "log.txt");
         std::vector<std::string> lines;
@@ -266,17 +279,61 @@ TEST_F(WindowedReplay, MagentaTextAtTheBottomLeftCorner) {
     ASSERT_EQ(Watch({"--size", "800x600", "--screenshot-at", "0", "--screenshot-dir", user.Path(), "--exit-after", "1"})
                   .exitCode,
               0);
-    const TRgbaPicture shot = ReadPng(user.Path() + "frame-0.png");
-    int magenta = 0, magentaElsewhere = 0;
-    for (int y = 0; y < shot.Height; ++y)
-        for (int x = 0; x < shot.Width; ++x) {
-            const Rgb c = PixelAt(shot, x, y);
-            if (!(c.r > 200 && c.g < 60 && c.b > 200)) continue;
-            if (x < 80 && y >= shot.Height - 30) ++magenta;
-            else ++magentaElsewhere;
+    ExpectMagentaTextOnlyAtTheBottomLeft(ReadPng(user.Path() + "frame-0.png"));
+}
+
+TEST_F(WindowedReplay, F12SavesWhatThePlayingWindowShowsIntoTheUserScreenshots) {
+    using orbitfall::testing::FindWindow;
+    using orbitfall::testing::PressKey;
+    Record("Breit", 2, 600, "");
+    auto game = Open({"--size", "800x600", "--frame-ms", "20", "--exit-after", "1000"});
+    const std::string w = FindWindow(game->Pid(), "^Move:");
+    ASSERT_FALSE(w.empty()) << game->Output();
+    ASSERT_FALSE(WaitForCaption(w, " Frame:[1-9][0-9] ").empty()) << CaptionOf(w);
+    const std::time_t before = std::time(nullptr);
+    PressKey(w, "F12");
+    std::string path;
+    const std::regex saved("^Status\t1\t[^\t]*\tScreenshot saved to (.*)$");
+    for (auto end = std::chrono::steady_clock::now() + 5s; path.empty() && std::chrono::steady_clock::now() < end;) {
+        for (const std::string& line : LogLines()) {
+            std::smatch m;
+            if (std::regex_match(line, m, saved)) path = m[1];
         }
-    EXPECT_GT(magenta, 20);
-    EXPECT_EQ(magentaElsewhere, 0);
+        std::this_thread::sleep_for(20ms);
+    }
+    const std::time_t after = std::time(nullptr);
+    ASSERT_FALSE(path.empty()) << "no log line for the screenshot";
+    orbitfall::testing::RunCommand({X_CLOSE, w});  // the close box
+    EXPECT_EQ(game->Wait(10s), 0) << game->Output();
+
+    // The one file in <user>/Screenshots, named by the local date and time of the key press.
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(user.Path() + "Screenshots")) files.push_back(e.path().string());
+    ASSERT_EQ(files, std::vector<std::string>{path});
+    const std::string name = std::filesystem::path(path).filename().string();
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(name, m, std::regex(R"(([0-9]{4})-([0-9]{2})-([0-9]{2})_([0-9]{2})-([0-9]{2})-([0-9]{2})\.png)")))
+        << name;
+    std::tm local{};
+    local.tm_year = std::stoi(m[1]) - 1900;
+    local.tm_mon = std::stoi(m[2]) - 1;
+    local.tm_mday = std::stoi(m[3]);
+    local.tm_hour = std::stoi(m[4]);
+    local.tm_min = std::stoi(m[5]);
+    local.tm_sec = std::stoi(m[6]);
+    local.tm_isdst = -1;
+    const std::time_t stamp = std::mktime(&local);
+    EXPECT_GE(stamp, before) << name;
+    EXPECT_LE(stamp, after) << name;
+
+    // The client area as drawn: the interface strip along the bottom (200
+    // pixels of 600 at this width) under the main view, the text at the bottom left.
+    const TRgbaPicture shot = ReadPng(path);
+    ASSERT_EQ(shot.Width, 800);
+    ASSERT_EQ(shot.Height, 600);
+    for (int y : {0, 100, 199}) EXPECT_EQ(PixelFromBottom(shot, 700, y), Strip) << "strip row " << y;
+    EXPECT_NE(PixelFromBottom(shot, 700, 300), Strip);
+    ExpectMagentaTextOnlyAtTheBottomLeft(shot);
 }
 
 TEST_F(WindowedReplay, PlaysTheRecordedChecksumsFrameByFrameInOrder) {
