@@ -38,6 +38,7 @@ TForm1::~TForm1() {
     if (glReady_) {
         MakeCurrent();
         fog_.reset();
+        backdrop_.Free();
         DoneOpenGL();
     }
     if (Form1 == this) Form1 = nullptr;
