@@ -5,6 +5,7 @@
 
 #include "infra/event_log.h"
 #include "infra/settings.h"
+#include "render/backdrop.h"
 #include "render/camera.h"
 #include "render/fog.h"
 #include "render/gl_draw_context.h"
@@ -32,20 +33,34 @@ void DrawObjects(TGame& game, TGlDrawContext& context) {
 
 }  // namespace
 
-void DrawGameFrame(TGame& game, TFogOfWar& fog, const TSettings& settings, const TFrameDrawState& state,
+void DrawGameFrame(TGame& game, TFogOfWar& fog, TBackdrop& backdrop, const TSettings& settings, const TFrameDrawState& state,
                    int clientWidth, int clientHeight) {
     TPlayer& local = *game.LocalPlayer;
     TGlDrawContext context(View);
 
     UpdateFogTexture(fog, local, View.ViewRect);
-    ClearFrame();
+    // The two star bands lie in viewports of their own that nothing else
+    // drawn before them touches, so they can come first, from the cache.
+    const TBackdropKey key{clientWidth,           clientHeight,           state.CameraTilt,
+                           settings.ShowMiniscene, settings.ShowBackground, ImageOf(BackgroundTexture),
+                           ContextGeneration()};
+    backdrop.Present(key, [&] {
+        ClearFrame();
+        if (!settings.ShowBackground) return;
+        if (settings.ShowMiniscene) {
+            SetupMinisceneCamera(View, clientWidth, local.EventX, local.EventY);
+            DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
+        }
+        SetupMainCamera(View, clientWidth, clientHeight, local.CameraX, local.CameraY, state.CameraTilt,
+                        state.CameraDistance);
+        DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
+    });
     // The previous frame's text leaves 2D texturing on; the untextured models
     // and the grid must not sample whatever texture is bound, at any detail.
     glDisable(GL_TEXTURE_2D);
 
     if (settings.ShowMiniscene) {
         SetupMinisceneCamera(View, clientWidth, local.EventX, local.EventY);
-        if (settings.ShowBackground) DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
         LogContext = "Miniscene:game.engine.draw";
         DrawObjects(game, context);
         glDepthMask(GL_TRUE);
@@ -54,7 +69,6 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, const TSettings& settings, const
 
     SetupMainCamera(View, clientWidth, clientHeight, local.CameraX, local.CameraY, state.CameraTilt,
                     state.CameraDistance);
-    if (settings.ShowBackground) DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
     glDisable(GL_DEPTH_TEST);
     DrawGrid(View.ViewRect, game.Width, game.Height);
     glEnable(GL_DEPTH_TEST);

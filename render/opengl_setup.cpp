@@ -29,6 +29,7 @@ TBmpFont* MainFont = nullptr;
 namespace {
 
 TGlSurface* Surface = nullptr;
+unsigned Generation = 0;
 std::string Extensions;
 
 struct TSharedTexture {
@@ -68,6 +69,7 @@ void InitOpenGL(TGlSurface& surface) {
     LogContext = "Init";
     if (!surface.MakeCurrent()) throw EGraphicsUnavailable(UnavailableMessage(surface));
     Surface = &surface;
+    ++Generation;
     ResetGlCapabilities();  // a new context: the texture uploads ask its driver again
     const GLubyte* extensions = glGetString(GL_EXTENSIONS);
     Extensions = extensions != nullptr ? reinterpret_cast<const char*>(extensions) : "";
@@ -134,5 +136,7 @@ bool HasGLExtension(const std::string& name) {
 }
 
 TGlSurface* CurrentSurface() { return Surface; }
+
+unsigned ContextGeneration() { return Generation; }
 
 }  // namespace orbitfall

@@ -50,5 +50,8 @@ bool HasGLExtension(const std::string& name);
 
 // The surface InitOpenGL was given (client size for the cameras), or nullptr.
 TGlSurface* CurrentSurface();
+// Counts the contexts InitOpenGL made: objects made under another count
+// belong to a context that is gone.
+unsigned ContextGeneration();
 
 }  // namespace orbitfall

@@ -51,7 +51,7 @@ void TGameFrameView::Render() {
     state.CameraDistance = v.CameraDistance;
     state.Drag = {v.Selecting, v.SelectStart[0], v.SelectStart[1], v.SelectEnd[0], v.SelectEnd[1]};
     const int w = form_.ClientWidth(), h = form_.ClientHeight();
-    DrawGameFrame(game, form_.Fog(), *GameSettings, state, w, h);
+    DrawGameFrame(game, form_.Fog(), form_.Backdrop(), *GameSettings, state, w, h);
     if (form_.WantsScreenshot(game.Frame)) {
         TRgbaPicture picture{w, h, ReadFramePixels(w, h)};
         WritePng(form_.ScreenshotPath(game.Frame), picture);

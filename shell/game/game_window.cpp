@@ -39,6 +39,7 @@ TForm1::~TForm1() {
     if (glReady_) {
         MakeCurrent();
         fog_.reset();
+        backdrop_.Free();
         DoneOpenGL();
     }
     if (Form1 == this) Form1 = nullptr;

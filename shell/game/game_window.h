@@ -12,6 +12,7 @@
 #include "control/frame_loop.h"
 #include "control/playback_speed.h"
 #include "platform/gl_window.h"
+#include "render/backdrop.h"
 #include "shell/game/form_timer.h"
 #include "shell/game/game_frame_view.h"
 #include "shell/game/view_state.h"
@@ -65,6 +66,7 @@ public:
     TController& Controller() const { return controller_; }
     TGame& Game() const;
     TFogOfWar& Fog() const;
+    TBackdrop& Backdrop() { return backdrop_; }
     TViewState& ViewState() { return view_; }
     const TFrameLoop& FrameLoop() const { return frameLoop_; }
     bool Closed() const { return closed_; }
@@ -107,6 +109,7 @@ private:
     TFormSettings settings_;
     TGame* game_ = nullptr;
     std::unique_ptr<TFogOfWar> fog_;
+    TBackdrop backdrop_;
     TFrameLoop frameLoop_;
     TGameFrameView frameView_;
     TViewState view_;
