@@ -21,7 +21,7 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 2>/dev/null)
+  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null)
   xvfb_pid=$!
   read -r display <&3
   export DISPLAY=":$display"

@@ -10,7 +10,10 @@ start_xvfb() {
   xvfb_log=$(mktemp)
   # -displayfd picks a free display number and writes it once the server
   # accepts connections.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_number_file" 2>"$xvfb_log" &
+  # -noreset: an X server resets when its last client leaves, and drops a
+  # connection that arrives meanwhile; a test that starts a program just
+  # after another one ended would see "Can't open display" now and then.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$xvfb_number_file" 2>"$xvfb_log" &
   xvfb_pid=$!
   trap 'stop_xvfb' EXIT
   trap 'exit 130' INT TERM HUP

@@ -69,7 +69,7 @@ TEST(ServerSelection, BadHostTextsShowTheirErrorAndTheWindowAgainWithTheText) {
 TEST(Lobby, JoinAndLeaveAreShownAndAClientLearnsWhenItsHostGoes) {
     Player host;
     std::string window = host.Window("^Serverauswahl$");
-    ASSERT_FALSE(window.empty());
+    ASSERT_FALSE(window.empty()) << host.process->Output();
     ClickAt(window, 60, 60);  // a host in the list does not matter for Open
     ClickAt(window, OpenX, ButtonY);
     const int port = host.HostedPort();
@@ -108,7 +108,7 @@ TEST(Lobby, JoinAndLeaveAreShownAndAClientLearnsWhenItsHostGoes) {
 TEST(Lobby, StartClickFailingShowsTheLobbyAgainWithTheErrorOnHostAndClient) {
     Player host;
     const std::string window = host.Window("^Serverauswahl$");
-    ASSERT_FALSE(window.empty());
+    ASSERT_FALSE(window.empty()) << host.process->Output();
     ClickAt(window, OpenX, ButtonY);
     const int port = host.HostedPort();
     const std::string lobby = host.Window("^lobbyform$");

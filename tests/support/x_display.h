@@ -56,7 +56,10 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
         posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        std::vector<std::string> args{"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
+        // No reset when the last client leaves: a connection arriving during
+        // one is dropped, and the tests start programs one after another.
+        std::vector<std::string> args{"Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                      "-nolisten", "tcp", "-noreset"};
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
