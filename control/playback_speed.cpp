@@ -31,8 +31,9 @@ int TPlaybackSpeed::FramesPerEvent() const {
     return std::max(StepFactor[step_], 1);
 }
 
-bool TPlaybackSpeed::PictureDue(std::int64_t sinceLastPictureUs, std::int64_t lastRenderUs) {
-    return sinceLastPictureUs >= std::max(MinPictureIntervalUs - lastRenderUs, 3 * lastRenderUs);
+bool TPlaybackSpeed::PictureDue(int undrawnFrames, std::int64_t sinceLastPictureUs, std::int64_t lastRenderUs) {
+    return undrawnFrames >= MinUndrawnFramesAtMax &&
+           sinceLastPictureUs >= std::max(MinPictureIntervalUs - lastRenderUs, 3 * lastRenderUs);
 }
 
 }  // namespace orbitfall

@@ -18,6 +18,9 @@ public:
     static constexpr int MaxStep = StepCount - 1;
     // A picture is due at most this often at max speed (60 a second).
     static constexpr std::int64_t MinPictureIntervalUs = 16667;
+    // Frames played undrawn between two pictures at max, at least: one more
+    // than at 16x.
+    static constexpr int MinUndrawnFramesAtMax = 16;
 
     int Step() const { return step_; }
     bool Paused() const { return paused_; }
@@ -40,12 +43,14 @@ public:
     // max the one drawn frame, after as many undrawn ones as PictureDue lets.
     int FramesPerEvent() const;
 
-    // Max speed: whether the next frame is to be drawn, given the time since
-    // the last picture was finished and how long that picture took. Pictures
-    // start at least MinPictureIntervalUs apart, and drawing takes at most a
-    // quarter of the time when it is slow, so that max never plays fewer
-    // frames than 16x would.
-    static bool PictureDue(std::int64_t sinceLastPictureUs, std::int64_t lastRenderUs);
+    // Max speed: whether the next frame is to be drawn, given the frames
+    // played undrawn since the last picture, the time since that picture was
+    // finished and how long it took. Pictures start at least
+    // MinPictureIntervalUs apart, drawing takes at most a quarter of the time
+    // when it is slow, and more frames pass between two pictures than at
+    // 16x, so that max never plays fewer frames than 16x would, even
+    // where frames cost more than pictures.
+    static bool PictureDue(int undrawnFrames, std::int64_t sinceLastPictureUs, std::int64_t lastRenderUs);
 
 private:
     int step_ = NormalStep;

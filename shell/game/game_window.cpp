@@ -80,7 +80,7 @@ void TForm1::DoTimer() {
     if (playback_.IsMax()) {
         using namespace std::chrono;
         auto since = [this] { return duration_cast<microseconds>(steady_clock::now() - lastPictureEnd_).count(); };
-        while (!TPlaybackSpeed::PictureDue(since(), renderUs_))
+        for (int undrawn = 0; !TPlaybackSpeed::PictureDue(undrawn, since(), renderUs_); ++undrawn)
             if (!PlayFrame(false)) return;
         PlayFrame(true);
         return;

@@ -69,16 +69,20 @@ TEST(PlaybackSpeed, PausingKeepsTheStep) {
     EXPECT_EQ(s.FramesPerEvent(), 4);
 }
 
-TEST(PlaybackSpeed, MaxDrawsAtMostSixtyTimesASecondAndAtMostAQuarterOfTheTime) {
+TEST(PlaybackSpeed, MaxDrawsAtMostSixtyTimesASecondAtMostAQuarterOfTheTimeAndBeyond16x) {
+    constexpr int Enough = TPlaybackSpeed::MinUndrawnFramesAtMax;
     // A quick picture: the next one starts 1/60 s after the last one started.
-    EXPECT_FALSE(TPlaybackSpeed::PictureDue(0, 2000));
-    EXPECT_FALSE(TPlaybackSpeed::PictureDue(14666, 2000));
-    EXPECT_TRUE(TPlaybackSpeed::PictureDue(14667, 2000));
-    EXPECT_TRUE(TPlaybackSpeed::PictureDue(16667, 0));
-    EXPECT_FALSE(TPlaybackSpeed::PictureDue(16666, 0));
+    EXPECT_FALSE(TPlaybackSpeed::PictureDue(Enough, 0, 2000));
+    EXPECT_FALSE(TPlaybackSpeed::PictureDue(Enough, 14666, 2000));
+    EXPECT_TRUE(TPlaybackSpeed::PictureDue(Enough, 14667, 2000));
+    EXPECT_TRUE(TPlaybackSpeed::PictureDue(Enough, 16667, 0));
+    EXPECT_FALSE(TPlaybackSpeed::PictureDue(Enough, 16666, 0));
     // A slow one: three times its own time goes to frames first.
-    EXPECT_FALSE(TPlaybackSpeed::PictureDue(29999, 10000));
-    EXPECT_TRUE(TPlaybackSpeed::PictureDue(30000, 10000));
-    EXPECT_FALSE(TPlaybackSpeed::PictureDue(100000, 40000));
-    EXPECT_TRUE(TPlaybackSpeed::PictureDue(120000, 40000));
+    EXPECT_FALSE(TPlaybackSpeed::PictureDue(Enough, 29999, 10000));
+    EXPECT_TRUE(TPlaybackSpeed::PictureDue(Enough, 30000, 10000));
+    EXPECT_FALSE(TPlaybackSpeed::PictureDue(Enough, 100000, 40000));
+    EXPECT_TRUE(TPlaybackSpeed::PictureDue(Enough, 120000, 40000));
+    // Slow frames: never fewer frames between pictures than 16x plays.
+    EXPECT_EQ(Enough, 16);
+    EXPECT_FALSE(TPlaybackSpeed::PictureDue(Enough - 1, 10'000'000, 40000));
 }
