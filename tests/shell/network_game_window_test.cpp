@@ -83,6 +83,16 @@ void Drag(const std::string& window, int x1, int y1, int x2, int y2, bool shiftA
     if (shiftAtRelease) Xdotool({"keyup", "shift"});
 }
 
+// Picks the fifth entry of the lobby's map list (the first user map, after
+// the four shipped ones) and presses Start.
+void StartWithTheFifthMap(const std::string& lobby) {
+    ClickAt(lobby, 80, 18);
+    std::this_thread::sleep_for(300ms);
+    Xdotool({"key", "Down", "Down", "Down", "Down", "Return"});
+    std::this_thread::sleep_for(200ms);
+    ClickAt(lobby, StartX, StartY);
+}
+
 }  // namespace
 
 TEST(NetworkGame, TwoPeoplePlayAGameWithTheMouseAndBothRecordTheSameReplay) {
@@ -105,13 +115,8 @@ TEST(NetworkGame, TwoPeoplePlayAGameWithTheMouseAndBothRecordTheSameReplay) {
     const std::string clientLobby = client.Window("^lobbyform$");
     ASSERT_FALSE(clientLobby.empty());
 
-    // The host opens the map list and picks the fifth entry, the user map
-    // "Breit (2)" after the four shipped ones, then presses Start.
-    ClickAt(hostLobby, 80, 18);
-    std::this_thread::sleep_for(300ms);
-    Xdotool({"key", "Down", "Down", "Down", "Down", "Return"});
-    std::this_thread::sleep_for(200ms);
-    ClickAt(hostLobby, StartX, StartY);
+    // The host picks the user map "Breit (2)" and presses Start.
+    StartWithTheFifthMap(hostLobby);
 
     // A start that cannot open the game window shows an error box instead.
     ASSERT_FALSE(host.WaitForLog("Error box:", 3s)) << "the start showed an error box";
@@ -255,12 +260,8 @@ TEST(NetworkGame, ADragSelectsExactlyTheOwnShipsInsideItsRectangleAndShiftAddsTo
     ASSERT_GT(host.HostedPort(), 0);
     const std::string lobby = host.Window("^lobbyform$");
     ASSERT_FALSE(lobby.empty());
-    // The fifth map, the user's "Allein (1)", and Start with nobody else.
-    ClickAt(lobby, 80, 18);
-    std::this_thread::sleep_for(300ms);
-    Xdotool({"key", "Down", "Down", "Down", "Down", "Return"});
-    std::this_thread::sleep_for(200ms);
-    ClickAt(lobby, StartX, StartY);
+    // The user's "Allein (1)", and Start with nobody else.
+    StartWithTheFifthMap(lobby);
     ASSERT_FALSE(host.WaitForLog("Error box:", 2s)) << "the start showed an error box";
     const std::string game = host.Window(GameTitle);
     ASSERT_FALSE(game.empty());
