@@ -1,7 +1,8 @@
 // The lockstep controller against peers that misbehave: a host and its
 // clients in one process on one event loop, the clients either real
 // controllers or bare adapters whose every packet the test writes.
-#include "control/tcp_controller.h"
+#include "control/lockstep_client.h"
+#include "control/lockstep_host.h"
 
 #include <gtest/gtest.h>
 
@@ -120,7 +121,7 @@ protected:
     TcpControllerTest() : hostShell(loop), clientShell(loop) {}
 
     void MakeHost() {
-        host = std::make_unique<TTcpController>(hostShell, "", 0);
+        host = std::make_unique<TLockstepHost>(hostShell, 0);
         host->SeedOverride = 4711;
     }
     void AddPeers(int count) {
@@ -131,7 +132,7 @@ protected:
     }
     // A real client controller that does not record (the host does).
     void MakeClient() {
-        client = std::make_unique<TTcpController>(clientShell, "127.0.0.1", host->Adapter().Port);
+        client = std::make_unique<TLockstepClient>(clientShell, "127.0.0.1", host->Adapter().Port);
         client->Recording = false;
         ASSERT_TRUE(RunUntil(loop, [&] { return host->Adapter().ClientCount() == 1; }));
     }
@@ -144,8 +145,8 @@ protected:
     TEventLoop loop;
     TNetShell hostShell;
     TNetShell clientShell;
-    std::unique_ptr<TTcpController> host;
-    std::unique_ptr<TTcpController> client;
+    std::unique_ptr<TLockstepHost> host;
+    std::unique_ptr<TLockstepClient> client;
     std::vector<std::unique_ptr<TBarePeer>> peers;
     TFrameLoop frames;
 };
