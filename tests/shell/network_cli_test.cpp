@@ -134,6 +134,7 @@ TEST_F(NetworkTest, HostSurvivesGarbageAndRelaysNoneOfItToTheHonestClient) {
     auto honest = JoinInTurn(*host, 1, a.Path(), {"--frames", "400"});
     RawPeer raw(port);
     ASSERT_TRUE(raw.Connected());
+    raw.SendPacket(GreetingPayload());
     ASSERT_TRUE(host->WaitForOutput("frame 20 ", 30s)) << host->Output();
     raw.SendPacket(std::string(1, '\x03'));  // ptReady, as a client would
     std::vector<std::string> garbage = {
