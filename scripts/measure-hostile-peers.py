@@ -224,6 +224,7 @@ def stale(frames=400):
     host_frames = dict(re.findall(r"^frame (\d+) checksum (\w+)$", htext, re.M))
     client_frames = dict(re.findall(r"^frame (\d+) checksum (\w+)$", ctext, re.M))
     in_sync = sum(1 for f, c in client_frames.items() if host_frames.get(f) == c)
+    lobby = re.findall(r"^lobby: .*$", htext, re.M)
     left = re.search(r"^lobby: .*Player 2.*$", htext, re.M)
     dropped_frame = len(re.findall(r"^frame ", htext[:left.start()], re.M)) if left else None
     stats = re.search(r"^stats .*$", htext, re.M)
@@ -236,8 +237,11 @@ def stale(frames=400):
               f"record ({commands} commands sent); line: {left.group(0)}")
     else:
         print(f"  stale peer not dropped ({commands} commands sent)")
+    print("  host lobby: " + " | ".join(line[len("lobby: "):] for line in lobby))
 
 
 for w in which:
     {"drain": drain, "flood": flood, "stale": stale}[w]()
+    if w == "stale":
+        stale(2000)  # long enough to see when the peer is dropped
 subprocess.run(["rm", "-rf", work])
