@@ -161,6 +161,9 @@ TEST_F(ReplayTest, AReplayErrorKeepsTheWorldOfThatFrameInANewFile) {
     const std::string log = ReadBytes(user.Path() + "log.txt");
     EXPECT_NE(log.find("Desync\t5\t"), std::string::npos);
     EXPECT_NE(log.find("World of frame 10 written to " + written[0] + "\r\n"), std::string::npos) << log;
+    // The error's own line stays one line.
+    EXPECT_NE(log.find("\tReplay-Fehler; World of frame 10 written to " + written[1] + "\r\n"), std::string::npos)
+        << log;
 }
 
 TEST_F(ReplayTest, ChangedMoveTargetFailsAtTheNextFrame) {
