@@ -79,7 +79,8 @@ TEST(DesyncCli, AReplayOfAnotherUnitFileStopsWhereTheWorldsPartAndDiffNamesTheFi
     const std::string script = a.WriteFile("battle.txt", kBattle);
 
     // What each machine computes on its own, frame by frame.
-    const Result recorded = Sim(std::string("run ") + kGame + " --record --script " + script + " --user-dir " + a.Path());
+    const Result recorded =
+        Sim(std::string("run ") + kGame + " --record --script " + script + " --user-dir " + a.Path());
     ASSERT_EQ(recorded.exitCode, 0) << recorded.out;
     const Result other = Sim(std::string("run ") + kGame + " --script " + script + " --user-dir " + b.Path());
     ASSERT_EQ(other.exitCode, 0) << other.out;
@@ -113,7 +114,8 @@ TEST(DesyncCli, AReplayOfAnotherUnitFileStopsWhereTheWorldsPartAndDiffNamesTheFi
 
     const Result diff = Sim("diff " + dumpB + " " + savedA);
     EXPECT_EQ(diff.exitCode, 1) << diff.out;
-    const std::regex objectLine("frame " + f + ": (object [0-9]+|child [0-9]+) T[A-Za-z]+ of player [0-9]+: [A-Za-z.]+ \\S+ / \\S+");
+    const std::regex objectLine("frame " + f +
+                                ": (object [0-9]+|child [0-9]+) T[A-Za-z]+ of player [0-9]+: [A-Za-z.]+ \\S+ / \\S+");
     EXPECT_TRUE(std::regex_search(diff.out, objectLine)) << diff.out;
     EXPECT_NE(diff.out.find("frame " + f + ": unit type 0 Falke: Weapon0.Range 6 / 5\n"), std::string::npos)
         << diff.out;
@@ -122,7 +124,8 @@ TEST(DesyncCli, AReplayOfAnotherUnitFileStopsWhereTheWorldsPartAndDiffNamesTheFi
     const std::string before = std::to_string(parted - 1);
     const Result earlierB = Sim("verify " + replay + " --dump-at " + before + " --user-dir " + b.Path());
     const Result earlierA = Sim("verify " + replay + " --dump-at " + before + " --user-dir " + a.Path());
-    const Result earlier = Sim("diff " + b.WriteFile("before.txt", earlierB.out) + " " + a.WriteFile("before.txt", earlierA.out));
+    const Result earlier =
+        Sim("diff " + b.WriteFile("before.txt", earlierB.out) + " " + a.WriteFile("before.txt", earlierA.out));
     EXPECT_EQ(earlier.out, "frame " + before + ": unit type 0 Falke: Weapon0.Range 6 / 5\n");
 
     // A dump compared with itself, and with the same world printed by verify.
