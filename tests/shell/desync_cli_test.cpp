@@ -144,3 +144,22 @@ TEST(DesyncCli, DiffRefusesWhatIsNoDump) {
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(Sim("diff " + text).exitCode, 2);
 }
+
+TEST(DesyncCli, EqualWorldsWithDifferentChecksumsSaySo) {
+    TempFolder t;
+    const Result run =
+        Sim("run --map Zweikampf --players 2 --seed 3 --frames 6 --dump-at 2,5 --user-dir " + t.Path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.substr(0, 300);
+    const std::string first = t.WriteFile("a.txt", run.out);
+    // The same worlds under another checksum line.
+    const std::regex frame5("frame 5 checksum [0-9a-f]{8}");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(run.out, m, frame5));
+    const std::string second = t.WriteFile("b.txt", std::regex_replace(run.out, frame5, "frame 5 checksum 0badf00d"));
+    const Result diff = Sim("diff " + first + " " + second + " --frame 5");
+    EXPECT_EQ(diff.exitCode, 0);
+    EXPECT_EQ(diff.out, "frame 5: the worlds are equal; only the checksum differs: " + m.str().substr(17) +
+                            " / 0badf00d\n");
+    // Without --frame the first dump of each file is taken: frame 2, equal.
+    EXPECT_EQ(Sim("diff " + first + " " + second).out, "frame 2: the worlds are equal\n");
+}
