@@ -155,6 +155,12 @@ void TForm1::ReplaceContext(const std::function<void()>& change) {
     FreeContextObjects();
     change();
     ContextRecreated();
+    // The window may be a new X window now, made without its title.
+    SetCaption(caption_);
+    // A paused replay draws no frames: the new window would stay empty
+    // until playback resumes. The picture of the current frame is drawn
+    // again instead (drawing changes nothing of the game).
+    if (settings_.PlaybackControls && playback_.Paused() && !frameLoop_.InFrame()) frameView_.Render();
     Log("Status", 4, "Graphics set up again for " + std::to_string(ClientWidth()) + "x" +
                          std::to_string(ClientHeight()) + " pixels");
 }

@@ -129,9 +129,10 @@ public:
         return ReadPng(path);
     }
 
-    // F11, then a few frames drawn in the window's new state. Without a
-    // window manager the window is made anew for each switch.
-    void Switch(const std::string& size) {
+    // F11, then a few frames drawn in the window's new state (none when
+    // the game is paused). Without a window manager the window is made anew
+    // for each switch.
+    void Switch(const std::string& size, bool framesRun = true) {
         ++switches_;
         PressKey(window_, "F11");
         ASSERT_TRUE(WaitForLogCount("Graphics set up again for ", switches_)) << Log();
@@ -140,7 +141,9 @@ public:
         sizes_ += size + "\n";
         window_ = FindWindow(pid_, "^Move:");
         ASSERT_FALSE(window_.empty());
-        ASSERT_TRUE(WaitForFrames(Frames() + 5));
+        if (framesRun) {
+            ASSERT_TRUE(WaitForFrames(Frames() + 5));
+        }
     }
 
     // Place and size of the window, as xdotool reports them.
@@ -277,6 +280,20 @@ TEST_F(FullscreenWindow, F11SwitchesAReplayWindowToFullScreenAndBackWithEveryTex
     ASSERT_TRUE(game.WaitForFrames(5));
     RoundTrip(game, true);
     if (HasFatalFailure()) return;
+
+    // Paused, no frame draws a picture: the switch draws the paused one.
+    PressKey(game.Window(), "space");
+    for (auto end = std::chrono::steady_clock::now() + 10s;
+         Xdotool({"getwindowname", game.Window()}).find(" Paused") == std::string::npos &&
+         std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(20ms);
+    ASSERT_NE(Xdotool({"getwindowname", game.Window()}).find(" Paused"), std::string::npos);
+    const int paused = game.Frames();
+    game.Switch(SizeText(SizeIn(Xdotool({"getdisplaygeometry"}))), false);
+    ExpectEveryTextureDrawn(game.Screenshot(), "paused in full screen", true);
+    game.Switch("800x600", false);
+    ExpectEveryTextureDrawn(game.Screenshot(), "paused in the window", true);
+    EXPECT_EQ(game.Frames(), paused);
 
     CloseWindow(game.Window());
     EXPECT_EQ(watch.Wait(20s), 0) << watch.Output();
