@@ -47,8 +47,10 @@ public:
     inline static constexpr std::chrono::milliseconds RefusalLinger{500};
     // Frames a client may be behind before it slows the host.
     inline static constexpr std::int64_t ThrottleLag = 10;
-    // Time behind (the bucket) after which a client is dropped.
-    inline static constexpr std::chrono::milliseconds MaxBehind{3000};
+    // Time behind (the bucket) after which a client is dropped: long enough
+    // for a machine that stalls a moment (a window made anew for full
+    // screen), short enough that nobody waits minutes for a player.
+    inline static constexpr std::chrono::milliseconds MaxBehind{10000};
 
     bool IsServer() const override { return true; }
 
