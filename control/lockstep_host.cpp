@@ -223,7 +223,7 @@ void TLockstepHost::JudgeLag() {
         // From its ready note on: loading a game is not being behind.
         if (!ready_.contains(connection)) continue;
         if (std::int64_t{frame} - p.LastEmpty > ThrottleLag) p.BehindMs += elapsed;
-        else p.BehindMs = std::max<std::int64_t>(0, p.BehindMs - elapsed / 2);
+        else p.BehindMs = std::max<std::int64_t>(0, p.BehindMs - elapsed);
         if (p.BehindMs > MaxBehind.count()) dropped.push_back(connection);
     }
     for (TNetworkadapter::TConnection connection : dropped) {

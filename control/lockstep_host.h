@@ -18,7 +18,7 @@
 //
 // A client that reports being more than ThrottleLag frames behind slows the
 // host (the throttle), but only for a while: the time it spends behind fills
-// a bucket that empties at half that speed while it keeps up; at
+// a bucket that empties at the same speed while it keeps up; at
 // MaxBehind the client is dropped ("playerleft") and the game goes on. A
 // client's frame reports are its empty commands, one per frame it executes
 // with consecutive frame numbers: only those count as progress.
@@ -50,7 +50,7 @@ public:
     // Time behind (the bucket) after which a client is dropped: long enough
     // for a machine that stalls a moment (a window made anew for full
     // screen), short enough that nobody waits minutes for a player.
-    inline static constexpr std::chrono::milliseconds MaxBehind{10000};
+    inline static constexpr std::chrono::milliseconds MaxBehind{20000};
 
     bool IsServer() const override { return true; }
 
