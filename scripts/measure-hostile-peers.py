@@ -243,5 +243,5 @@ def stale(frames=400):
 for w in which:
     {"drain": drain, "flood": flood, "stale": stale}[w]()
     if w == "stale":
-        stale(2000)  # long enough to see when the peer is dropped
+        stale(5000)  # long enough to see when the peer is dropped
 subprocess.run(["rm", "-rf", work])
