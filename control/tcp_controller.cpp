@@ -5,11 +5,13 @@
 
 #include "control/packets.h"
 #include "control/shell_link.h"
+#include "control/start_check.h"
 #include "infra/checked.h"
 #include "infra/event_log.h"
 #include "infra/language.h"
 #include "infra/random.h"
 #include "platform/event_loop.h"
+#include "platform/machine_name.h"
 #include "simulation/game.h"
 
 namespace orbitfall {
@@ -49,6 +51,7 @@ TTcpController::TTcpController(TShellLink& shell, const std::string& host, int p
     }
     if (adapter_->State != 2) throw Exception(Translate("joinfailed"));
     shell.CreateLobby(isServer_);
+    if (isServer_) PublishPlayers();
 }
 
 TTcpController::~TTcpController() {
@@ -77,6 +80,17 @@ void TTcpController::ClientConnected(TNetworkadapter::TConnection connection) {
     players_.push_back({"Player " + std::to_string(players_.size() + 1), connection});
     packetErrors_ = 0;
     Shell().AddLobbyMessage("A player joined the game");
+    PublishPlayers();
+}
+
+void TTcpController::PublishPlayers() {
+    // The host's entry names the machine, and the port when it is not the
+    // one a join assumes.
+    std::string here = MachineName();
+    if (adapter_->Port != DefaultPort) here.append(":").append(std::to_string(adapter_->Port));
+    lobbyPlayers_ = {{"Host", here, true}};
+    for (const TPlayerEntry& p : players_) lobbyPlayers_.push_back({p.Name, adapter_->PeerAddress(p.Connection)});
+    Shell().SetLobbyPlayers(lobbyPlayers_);
 }
 
 void TTcpController::ClientDisconnected(TNetworkadapter::TConnection connection) {
@@ -86,6 +100,7 @@ void TTcpController::ClientDisconnected(TNetworkadapter::TConnection connection)
         packetErrors_ = 0;
         Shell().AddLobbyMessage(TranslateFmt("playerleft", {it->Name}));
         players_.erase(it);
+        PublishPlayers();
     }
     // The connection object goes away after this event; so does everything
     // kept about it (its units stay in the game).
@@ -373,6 +388,9 @@ void TTcpController::StartGame() {
 }
 
 void TTcpController::StartHostGame() {
+    // Before anything is drawn or sent: a start that cannot work leaves
+    // every machine as it was.
+    CheckStartFits(Shell().SelectedMap(), adapter_->ClientCount() + 1);
     if (SeedOverride) SetRandomState(*SeedOverride);
     else Randomize();
     const std::uint32_t seed = RandomState();

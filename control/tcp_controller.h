@@ -23,6 +23,7 @@
 
 #include "control/controller.h"
 #include "control/frame_collector.h"
+#include "control/lobby_player.h"
 #include "control/network_adapter.h"
 
 namespace orbitfall {
@@ -68,6 +69,10 @@ public:
     TTcpAdapter& Adapter() { return *adapter_; }
     // Host: the connected clients' lobby names, in order of connection.
     std::vector<std::string> PlayerNames() const;
+    // The players present as the lobby lists them, the host first (on a
+    // client: as the host last said).
+    const std::vector<TLobbyPlayer>& LobbyPlayers() const { return lobbyPlayers_; }
+    int PlayersPresent() const { return static_cast<int>(lobbyPlayers_.size()); }
     // Client: frames received and not yet executed.
     std::size_t QueuedFrames() const { return frameQueue_.size(); }
     // Client: a start packet waits for the running frame to end.
@@ -97,10 +102,12 @@ private:
     void RunPendingStart();
     void Malformed(TNetworkadapter::TConnection connection);
     void ReportPacketError();
+    void PublishPlayers();
 
     bool isServer_;
     std::unique_ptr<TTcpAdapter> adapter_;
     std::vector<TPlayerEntry> players_;
+    std::vector<TLobbyPlayer> lobbyPlayers_;
     // Host: the player each connection plays as, fixed when the game starts.
     std::map<TNetworkadapter::TConnection, std::uint8_t> playerOf_;
     // Host: the latest frame each client of the game reported.

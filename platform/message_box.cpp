@@ -4,6 +4,8 @@
 
 #include <FL/fl_ask.H>
 
+#include "infra/shown_text.h"
+#include "infra/text_encoding.h"
 #include "platform/desktop_display.h"
 
 namespace orbitfall {
@@ -12,11 +14,12 @@ namespace {
 class TFltkMessageBox : public TMessageBox {
 public:
     void ShowError(const std::string& text) override {
+        const std::string shown = ToUtf8(ShownText(text));
         if (!OpenDesktopDisplay()) {
-            std::fprintf(stderr, "%s\n", text.c_str());
+            std::fprintf(stderr, "%s\n", shown.c_str());
             return;
         }
-        fl_alert("%s", text.c_str());
+        fl_alert("%s", shown.c_str());
     }
 };
 

@@ -3,14 +3,17 @@
 #include <FL/fl_ask.H>
 
 #include "infra/event_log.h"
+#include "infra/shown_text.h"
 #include "infra/text_encoding.h"
 
 namespace orbitfall {
 
 void TFltkMessageBox::ShowError(const std::string& message) {
-    Log("Status", 4, "Error box: " + message);
+    const std::string shown = ShownText(message);
+    Log("Status", 4, "Error box: " + shown);
+    if (shown != message) Log("Status", 4, "Error detail: " + message);
     fl_message_title("Orbitfall");
-    fl_alert("%s", ToUtf8(message).c_str());
+    fl_alert("%s", ToUtf8(shown).c_str());
 }
 
 }  // namespace orbitfall

@@ -9,7 +9,7 @@ class TMessageBox {
 public:
     virtual ~TMessageBox() = default;
     // Returns when the user has closed the box. The text may be in the data
-    // files' encoding; it is shown as UTF-8.
+    // files' encoding; it is shown as UTF-8, its first line only (ShownText).
     virtual void ShowError(const std::string& message) = 0;
 };
 

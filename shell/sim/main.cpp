@@ -7,6 +7,7 @@
 
 #include "infra/data_folders_help.h"
 #include "infra/file_system.h"
+#include "infra/shown_text.h"
 #include "infra/process_units.h"
 #include "shell/sim/sim_commands.h"
 #include "shell/sim/sim_options.h"
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
         return JoinGame(options);
     } catch (const std::exception& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fprintf(stderr, "%s\n", ShownText(e.what()).c_str());
         return 1;
     }
 }

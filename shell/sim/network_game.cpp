@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/frame_loop.h"
+#include "control/start_check.h"
 #include "control/tcp_controller.h"
 #include "shell/sim/console_shell.h"
 #include "shell/sim/script.h"
@@ -106,6 +107,10 @@ void Drain(TConsoleShell& shell) {
 }  // namespace
 
 int HostGame(const TSimOptions& o) {
+    // A map that cannot take the players asked for is refused before anybody
+    // is waited for; the controller asks again at the start, with the players
+    // that came.
+    CheckStartFits(o.Map, o.Clients + 1);
     TConsoleShell shell(o.Map);
     shell.SetFrameInterval(o.FrameMs);
     TNetworkSession session(shell, o);
