@@ -12,7 +12,7 @@
 
 #include "control/frame_loop.h"
 #include "control/packets.h"
-#include "control/tcp_controller.h"
+#include "control/lockstep_host.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace orbitfall;
@@ -20,7 +20,7 @@ using namespace orbitfall;
 namespace {
 
 fuzz::TFuzzShell* shell = nullptr;
-TTcpController* host = nullptr;
+TLockstepHost* host = nullptr;
 TTcpAdapter* peer = nullptr;
 std::uint64_t inputs = 0;
 
@@ -50,7 +50,7 @@ void Rejoin() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::SetUpProcess();
     shell = new fuzz::TFuzzShell;
-    host = new TTcpController(*shell, "", 0);
+    host = new TLockstepHost(*shell, 0);
     host->SeedOverride = 4711;
     Controller = host;
 

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "control/frame_loop.h"
+#include "control/lockstep_client.h"
+#include "control/lockstep_host.h"
 #include "control/start_check.h"
-#include "control/tcp_controller.h"
 #include "shell/sim/console_shell.h"
 #include "shell/sim/script.h"
 #include "shell/sim/sim_commands.h"
@@ -114,7 +115,7 @@ int HostGame(const TSimOptions& o) {
     TConsoleShell shell(o.Map);
     shell.SetFrameInterval(o.FrameMs);
     TNetworkSession session(shell, o);
-    TTcpController controller(shell, "", o.Port);
+    TLockstepHost controller(shell, o.Port);
     Controller = &controller;
     // Port 0 lets the system choose a free port; tools learn it from here.
     if (o.Port == 0) {
@@ -139,7 +140,7 @@ int HostGame(const TSimOptions& o) {
 int JoinGame(const TSimOptions& o) {
     TConsoleShell shell;
     TNetworkSession session(shell, o);
-    TTcpController controller(shell, o.Host, o.Port);
+    TLockstepClient controller(shell, o.Host, o.Port);
     Controller = &controller;
     controller.FrameWait = std::chrono::milliseconds(o.WaitMs);
     session.Attach(controller);

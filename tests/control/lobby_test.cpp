@@ -7,7 +7,7 @@
 
 #include "control/packets.h"
 #include "control/start_check.h"
-#include "control/tcp_controller.h"
+#include "control/lockstep_host.h"
 #include "infra/random.h"
 #include "infra/shown_text.h"
 #include "platform/machine_name.h"
@@ -50,7 +50,8 @@ protected:
     LobbyTest() : hostShell(loop) {}
     void SetUp() override {
         ControlTest::SetUp();
-        host = std::make_unique<TTcpController>(hostShell, "", 0);
+        host = std::make_unique<TLockstepHost>(hostShell, 0);
+        Settle(loop);
     }
     void Join() {
         peers.push_back(std::make_unique<TPeer>(loop, host->Adapter().Port));
@@ -61,7 +62,7 @@ protected:
 
     TEventLoop loop;
     TLoopShell hostShell;
-    std::unique_ptr<TTcpController> host;
+    std::unique_ptr<TLockstepHost> host;
     std::vector<std::unique_ptr<TPeer>> peers;
 };
 

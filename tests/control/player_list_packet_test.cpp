@@ -1,8 +1,7 @@
-#include "control/player_list_packet.h"
-
+// The players-present packet of the codec: what the lobby of a client reads.
 #include <gtest/gtest.h>
 
-#include "control/packets.h"
+#include "control/packet_codec.h"
 #include "infra/errors.h"
 
 using namespace orbitfall;
@@ -11,6 +10,12 @@ namespace {
 
 const std::vector<TLobbyPlayer> ThreePlayers{
     {"Host", "ada-pc:7000", false}, {"Player 1", "192.168.1.7", false}, {"Player 2", "::1", false}};
+
+TPacketBytes Encoded(const std::vector<TLobbyPlayer>& players, std::uint8_t receiver) {
+    TPacketBytes out{1, 2, 3};  // a reused buffer: what it held goes
+    EncodePlayerList(players, receiver, out);
+    return out;
+}
 
 std::vector<TLobbyPlayer> Decoded(const std::vector<std::uint8_t>& packet) {
     return DecodePlayerList(packet.data(), packet.size());
@@ -21,14 +26,14 @@ bool Rejected(const std::vector<std::uint8_t>& packet) {
         Decoded(packet);
         return false;
     } catch (const Exception& e) {
-        return std::string(e.what()) == "Malformed player list";
+        return std::string(e.what()) == "Malformed packet";
     }
 }
 
 }  // namespace
 
 TEST(PlayerListPacket, RoundTripMarksTheReceiversOwnEntry) {
-    const auto packet = EncodePlayerList(ThreePlayers, 2);
+    const auto packet = Encoded(ThreePlayers, 2);
     EXPECT_EQ(packet[0], ptPlayerList);
     EXPECT_EQ(packet.size(), 3u + (1 + 4 + 1 + 11) + (1 + 8 + 1 + 11) + (1 + 8 + 1 + 3));
     std::vector<TLobbyPlayer> expected = ThreePlayers;
@@ -36,9 +41,9 @@ TEST(PlayerListPacket, RoundTripMarksTheReceiversOwnEntry) {
     EXPECT_EQ(Decoded(packet), expected);
 
     expected[2].You = false;
-    EXPECT_EQ(Decoded(EncodePlayerList(ThreePlayers, NoListedReceiver)), expected);
+    EXPECT_EQ(Decoded(Encoded(ThreePlayers, NoListedReceiver)), expected);
     // A client whose address the host does not know is listed without one.
-    const auto bare = Decoded(EncodePlayerList({{"Host", "h", false}, {"Player 1", "", false}}, 1));
+    const auto bare = Decoded(Encoded({{"Host", "h", false}, {"Player 1", "", false}}, 1));
     EXPECT_EQ(bare[1].Address, "");
     EXPECT_TRUE(bare[1].You);
 }
@@ -47,7 +52,7 @@ TEST(PlayerListPacket, EncodingCutsLongFieldsAndDropsControlBytes) {
     const std::vector<TLobbyPlayer> odd{{std::string(50, 'n'), std::string(100, 'a')},
                                         {"Pla\r\nyer\x1B", "1.2.3.4\t"},
                                         {"\x01\x02", "x"}};
-    const auto players = Decoded(EncodePlayerList(odd, NoListedReceiver));
+    const auto players = Decoded(Encoded(odd, NoListedReceiver));
     EXPECT_EQ(players[0].Name, std::string(MaxListedName, 'n'));
     EXPECT_EQ(players[0].Address, std::string(MaxListedAddress, 'a'));
     EXPECT_EQ(players[1].Name, "Player");
@@ -55,14 +60,14 @@ TEST(PlayerListPacket, EncodingCutsLongFieldsAndDropsControlBytes) {
     EXPECT_EQ(players[2].Name, "?") << "a name that is only control bytes still names somebody";
 
     std::vector<TLobbyPlayer> full(MaxListedPlayers, {std::string(MaxListedName, 'n'), std::string(MaxListedAddress, 'a')});
-    EXPECT_EQ(EncodePlayerList(full, 14).size(), MaxPlayerListPacketSize);
+    EXPECT_EQ(Encoded(full, 14).size(), MaxPlayerListPacketSize);
     full.push_back({"one too many", ""});
-    EXPECT_THROW(EncodePlayerList(full, 1), ERangeError);
-    EXPECT_THROW(EncodePlayerList({}, NoListedReceiver), ERangeError);
+    EXPECT_THROW(Encoded(full, 1), ERangeError);
+    EXPECT_THROW(Encoded({}, NoListedReceiver), ERangeError);
 }
 
 TEST(PlayerListPacket, EveryTruncationAndEveryExtraByteIsRejected) {
-    const auto packet = EncodePlayerList(ThreePlayers, 1);
+    const auto packet = Encoded(ThreePlayers, 1);
     for (std::size_t size = 0; size < packet.size(); ++size)
         EXPECT_TRUE(Rejected({packet.begin(), packet.begin() + static_cast<std::ptrdiff_t>(size)})) << size;
     auto longer = packet;
@@ -71,7 +76,7 @@ TEST(PlayerListPacket, EveryTruncationAndEveryExtraByteIsRejected) {
 }
 
 TEST(PlayerListPacket, FieldsOutOfBoundsAreRejected) {
-    const auto good = EncodePlayerList({{"Host", "h"}, {"Player 1", "a"}}, 1);
+    const auto good = Encoded({{"Host", "h"}, {"Player 1", "a"}}, 1);
     ASSERT_FALSE(Rejected(good));
     struct Case {
         const char* what;
