@@ -104,6 +104,7 @@ TEST(Lobby, JoinAndLeaveAreShownAndAClientLearnsWhenItsHostGoes) {
     // The host goes away: the waiting client is told in its lobby.
     host.process->Kill();
     EXPECT_TRUE(second->WaitForLog("Lobby: Die Verbindung zum Spiel wurde unterbrochen."));
+    EXPECT_TRUE(second->WaitForLog("Lobby players: 0:\r\n"));
     EXPECT_FALSE(second->Window("^lobbyform$").empty());
 }
 
