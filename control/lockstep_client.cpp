@@ -1,5 +1,6 @@
 #include "control/lockstep_client.h"
 
+#include "control/desync_dump.h"
 #include "control/shell_link.h"
 #include "infra/checked.h"
 #include "infra/event_log.h"
@@ -142,7 +143,7 @@ void TLockstepClient::ExecuteCommands() {
     TCommand empty;
     IssueCommand(empty);
     const TFrameData& frame = frameQueue_.front();
-    if (game.Checksum() != frame.Header.Checksum) throw Exception("Game asynchron");
+    if (game.Checksum() != frame.Header.Checksum) RaiseDesync("Game asynchron", game, frame.Header.Checksum);
     FrameHeader = frame.Header;
     TController::ExecuteCommands();
     const TFrameData current = std::move(frameQueue_.front());

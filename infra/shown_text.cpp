@@ -1,5 +1,7 @@
 #include "infra/shown_text.h"
 
+#include <vector>
+
 namespace orbitfall {
 namespace {
 
@@ -11,27 +13,52 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-}  // namespace
-
-std::string ShownText(const std::string& message) {
-    std::string line;
-    for (std::size_t i = 0; i <= message.size(); ++i) {
-        const bool end = i == message.size() || message[i] == '\r' || message[i] == '\n';
-        if (end) {
-            line = Trimmed(line);
-            if (!line.empty()) break;
-            continue;
-        }
-        const auto c = static_cast<unsigned char>(message[i]);
-        if (c == '\t') line += ' ';
-        else if (!IsControl(c)) line += static_cast<char>(c);
+// "Player=3", "X=60": an attribute as the XML reader lists it.
+bool IsAttributeLine(const std::string& line) {
+    const std::size_t equals = line.find('=');
+    if (equals == 0 || equals == std::string::npos) return false;
+    for (std::size_t i = 0; i < equals; ++i) {
+        const char c = line[i];
+        const bool nameChar = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                              c == '_' || c == '-' || c == '.' || c == ':';
+        if (!nameChar) return false;
     }
-    if (line.size() <= MaxShownTextLength) return line;
+    return true;
+}
+
+std::vector<std::string> CleanLines(const std::string& message) {
+    std::vector<std::string> lines;
+    std::string line;
+    auto finish = [&] {
+        line = Trimmed(line);
+        if (!line.empty() && (lines.empty() || !IsAttributeLine(line))) lines.push_back(line);
+        line.clear();
+    };
+    for (const char ch : message) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\r' || c == '\n') finish();
+        else if (c == '\t') line += ' ';
+        else if (!IsControl(c)) line += ch;
+    }
+    finish();
+    return lines;
+}
+
+std::string Joined(const std::string& message, const char* separator) {
+    std::string text;
+    for (const std::string& line : CleanLines(message)) text += (text.empty() ? "" : separator) + line;
+    if (text.size() <= MaxShownTextLength) return text;
     const std::string ellipsis = "...";
     std::size_t cut = MaxShownTextLength - ellipsis.size();
     // Back off over UTF-8 continuation bytes so that no character is split.
-    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-    return Trimmed(line.substr(0, cut)) + ellipsis;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return Trimmed(text.substr(0, cut)) + ellipsis;
 }
+
+}  // namespace
+
+std::string ShownLines(const std::string& message) { return Joined(message, "\n"); }
+
+std::string ShownText(const std::string& message) { return Joined(message, " "); }
 
 }  // namespace orbitfall

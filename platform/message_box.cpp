@@ -14,12 +14,11 @@ namespace {
 class TFltkMessageBox : public TMessageBox {
 public:
     void ShowError(const std::string& text) override {
-        const std::string shown = ToUtf8(ShownText(text));
         if (!OpenDesktopDisplay()) {
-            std::fprintf(stderr, "%s\n", shown.c_str());
+            std::fprintf(stderr, "%s\n", text.c_str());
             return;
         }
-        fl_alert("%s", shown.c_str());
+        fl_alert("%s", ToUtf8(ShownLines(text)).c_str());
     }
 };
 

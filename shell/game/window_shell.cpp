@@ -27,7 +27,7 @@ void PollSockets(void* loop) {
 TWindowShell::TWindowShell(TFormSettings settings) : settings_(std::move(settings)) {
     ErrorBox = [](const std::string& message) {
         fl_message_title("Orbitfall");
-        fl_alert("%s", ToUtf8(ShownText(message)).c_str());
+        fl_alert("%s", ToUtf8(ShownLines(message)).c_str());
     };
     Fl::add_timeout(SocketPollSeconds, PollSockets, &loop_);
 }
@@ -70,7 +70,7 @@ std::uint32_t TWindowShell::TickCount() {
 
 void TWindowShell::ShowError(const std::string& message) {
     if (settings_.ExitAfter >= 0) {
-        std::fprintf(stderr, "%s\n", ShownText(message).c_str());
+        std::fprintf(stderr, "%s\n", message.c_str());
         failed_ = true;
         if (form_) form_->FormClose();
         return;

@@ -9,8 +9,8 @@
 namespace orbitfall {
 
 void TFltkMessageBox::ShowError(const std::string& message) {
-    const std::string shown = ShownText(message);
-    Log("Status", 4, "Error box: " + shown);
+    const std::string shown = ShownLines(message);
+    Log("Status", 4, "Error box: " + ShownText(message));
     if (shown != message) Log("Status", 4, "Error detail: " + message);
     fl_message_title("Orbitfall");
     fl_alert("%s", ToUtf8(shown).c_str());

@@ -9,7 +9,8 @@ class TMessageBox {
 public:
     virtual ~TMessageBox() = default;
     // Returns when the user has closed the box. The text may be in the data
-    // files' encoding; it is shown as UTF-8, its first line only (ShownText).
+    // files' encoding; it is shown as UTF-8 without file content or control
+    // characters (ShownLines).
     virtual void ShowError(const std::string& message) = 0;
 };
 

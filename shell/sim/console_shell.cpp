@@ -87,7 +87,10 @@ std::uint32_t TConsoleShell::TickCount() {
 
 void TConsoleShell::ShowError(const std::string& message) {
     lastError_ = message;
-    std::fprintf(stderr, "%s\n", ShownText(message).c_str());
+    // Output already printed goes first: with both streams in one file the
+    // error must not land inside a line of a world dump.
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", message.c_str());
 }
 
 }  // namespace orbitfall

@@ -113,5 +113,5 @@ TEST(PlayerListPacket, TheLineOfTheConsoleAndTheLogNamesEveryone) {
     players[1].You = true;
     players[2].Address = "";
     EXPECT_EQ(LobbyPlayersText(players), "3: Host at ada-pc:7000, Player 1 at 192.168.1.7 (you), Player 2");
-    EXPECT_EQ(LobbyPlayersText({{"Host", "h\r\nx", true}}), "1: Host at h (you)");
+    EXPECT_EQ(LobbyPlayersText({{"Host", "h\r\nx", true}}), "1: Host at h x (you)");
 }

@@ -79,11 +79,11 @@ TEST(LobbyMessages, ALineShowsOnlyTheFirstLineOfAMessageWithoutControlCharacters
     shell.CreateLobby(true);
     shell.AddLobbyMessage("Invalid player for <start> Player=3\r\nX=60\r\nY=210\r\n");
     shell.AddLobbyMessage(std::string("Packet\x1B[31m-Error\0", 18));
-    shell.RepeatLobbyMessage("Packet\x1B-Error\r\nmore", 2);
+    shell.RepeatLobbyMessage("Packet\x1B-Error\r\nX=1", 2);
     shell.SetLobbyPlayers({{"Host", "ada\r\npc", true}});
     ASSERT_NE(shell.Lobby(), nullptr);
     EXPECT_EQ(shell.Lobby()->MessageLines(),
               (std::vector<std::string>{"Messages", "Invalid player for <start> Player=3", "Packet-Error (2\u00d7)"}));
-    EXPECT_EQ(shell.Lobby()->PlayerLines(), (std::vector<std::string>{"Players: 1", "Host (you)\tada"}));
+    EXPECT_EQ(shell.Lobby()->PlayerLines(), (std::vector<std::string>{"Players: 1", "Host (you)\tada pc"}));
     shell.DestroyWindows();
 }
