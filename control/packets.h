@@ -7,7 +7,7 @@
 //      1 ptFrameData  host to clients    10 + 23 x Count  type, TFrameHeader (9), Count TCommands
 //      2 ptStartGame  host to one client 141              type, TStartInfo (140)
 //      3 ptReady      client to host     1                type
-//      5 ptPlayerList host to one client 3 to 1473        type, Count, You, Count players (below)
+//      6 ptPlayerList host to one client 3 to 1473        type, Count, You, Count players (below)
 //
 // ptPlayerList: the players present, the host first, sent to each client on
 // every join and leave (so to every newcomer). Only the lobby reads it; the
@@ -29,7 +29,7 @@ inline constexpr std::uint8_t ptCommand = 0;
 inline constexpr std::uint8_t ptFrameData = 1;
 inline constexpr std::uint8_t ptStartGame = 2;
 inline constexpr std::uint8_t ptReady = 3;
-inline constexpr std::uint8_t ptPlayerList = 5;
+inline constexpr std::uint8_t ptPlayerList = 6;
 
 inline constexpr std::size_t CommandPacketSize = 1 + sizeof(TCommand);
 inline constexpr std::size_t StartPacketSize = 1 + sizeof(TStartInfo);
