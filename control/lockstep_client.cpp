@@ -14,6 +14,8 @@ namespace orbitfall {
 
 TLockstepClient::TLockstepClient(TShellLink& shell, const std::string& host, int port) : TTcpController(shell) {
     Open(host, port);
+    EncodeGreeting(LocalGreeting(), sendBuffer_);
+    Adapter().Send(sendBuffer_.data(), sendBuffer_.size());
 }
 
 void TLockstepClient::DisconnectPeer(TNetworkadapter::TConnection) {
@@ -45,6 +47,11 @@ void TLockstepClient::HandlePacket(const std::uint8_t* payload, std::size_t size
         case ptPlayerList:
             SetLobbyPlayers(DecodePlayerList(payload, size));
             return;
+        case ptRefusal:
+            refusal_ = DecodeRefusal(payload, size);
+            Log("Network", 3, "The host refused this copy: " + refusal_);
+            Shell().AddLobbyMessage("The host refused this copy. " + refusal_);
+            return;
         default:
             Log("Network", 4, "Unrecognized Packettype");
             Malformed(connection);
@@ -58,7 +65,7 @@ void TLockstepClient::HandleStart(const TStartInfo& info) {
         // This start replaces one that waited for a frame to end.
         pendingStart_.reset();
         pendingFrames_.clear();
-        StartClientGame(info);
+        TryStart(info);
         return;
     }
     // The running frame still uses the game: it gives way first. Frames
@@ -82,12 +89,29 @@ void TLockstepClient::RunPendingStart() {
     pendingStart_.reset();
     std::deque<TFrameData> frames = std::move(pendingFrames_);
     pendingFrames_.clear();
+    TryStart(info);
+    if (GetGame() != nullptr && startFailure_.empty()) frameQueue_ = std::move(frames);
+}
+
+void TLockstepClient::TryStart(const TStartInfo& info) {
+    startFailure_.clear();
     try {
         StartClientGame(info);
-        frameQueue_ = std::move(frames);
-    } catch (const std::exception&) {
-        ReportPacketError();
+        return;
+    } catch (const std::exception& e) {
+        const std::string map = Printable(info.MapName());
+        startFailure_ = MapDigest(info.MapName())
+            ? "The game on the map " + map + " could not be started here: " + Printable(e.what())
+            : "The game could not be started: the map " + map + " is not on this machine.";
     }
+    // Back in the lobby, told why; the game's connection is left, so the
+    // host reports the departure and does not wait for this copy.
+    Log("Network", 3, startFailure_);
+    Shell().AddLobbyMessage(startFailure_);
+    Shell().ShowLobby(true);
+    frameQueue_.clear();
+    pendingFrames_.clear();
+    if (Adapter().State == 2) Adapter().Disconnect();
 }
 
 void TLockstepClient::ReceiveFrame(TFrameData frame) {
@@ -128,6 +152,9 @@ void TLockstepClient::ExecuteCommands() {
     };
     giveWayToStart();
     if (queueOverrun_) throw Exception(Translate("connectioninterrupted"));
+    // The game a window still shows after a later start failed: it has
+    // nobody to play with any more.
+    if (!startFailure_.empty()) throw Exception(startFailure_);
 
     TShellLink& shell = Shell();
     const std::uint32_t t0 = shell.TickCount();

@@ -3,12 +3,18 @@
 // start record describes, sends its player's commands to the host and
 // executes exactly the frames the host sends, comparing checksums. It holds
 // at most MaxQueuedFrames frames not yet executed.
+//
+// Its first packet is the greeting (greeting.h). A host that refuses it says
+// why; a start whose game cannot be created here leaves the game's
+// connection, with the reason in the lobby, and never frees a game a window
+// still shows.
 #include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
 
+#include "control/greeting.h"
 #include "control/tcp_controller.h"
 
 namespace orbitfall {
@@ -35,6 +41,10 @@ public:
     std::size_t QueuedFrames() const { return frameQueue_.size(); }
     // A start packet waits for the running frame to end.
     bool StartPending() const { return pendingStart_.has_value(); }
+    // Why the host refused this copy, or why its last start failed; empty
+    // while neither happened. Either way the client has left the host.
+    const std::string& Refusal() const { return refusal_; }
+    const std::string& StartFailure() const { return startFailure_; }
 
 protected:
     void HandlePacket(const std::uint8_t* payload, std::size_t size,
@@ -45,6 +55,8 @@ private:
     void HandleStart(const TStartInfo& info);
     void ReceiveFrame(TFrameData frame);
     void StartClientGame(const TStartInfo& info);
+    // Starts the game or, when it cannot be created, tells why and leaves.
+    void TryStart(const TStartInfo& info);
     void SchedulePendingStart();
     void RunPendingStart();
 
@@ -54,6 +66,8 @@ private:
     std::optional<TStartInfo> pendingStart_;
     std::deque<TFrameData> pendingFrames_;
     bool executing_ = false;
+    std::string refusal_;
+    std::string startFailure_;
 };
 
 }  // namespace orbitfall

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "control/frame_loop.h"
@@ -125,7 +126,8 @@ int HostGame(const TSimOptions& o) {
     session.Attach(controller);
     if (o.Seed) controller.SeedOverride = *o.Seed;
 
-    while (controller.Adapter().ClientCount() < o.Clients) shell.RunFor(std::chrono::milliseconds(10));
+    // Seated clients only: a connection takes a seat once it has greeted.
+    while (std::cmp_less(controller.PlayerNames().size(), o.Clients)) shell.RunFor(std::chrono::milliseconds(10));
     // Frames run on the timer while the host waits for its clients to be
     // ready; once the last one has run, the wait gives up too.
     controller.StartGame();
@@ -144,11 +146,16 @@ int JoinGame(const TSimOptions& o) {
     Controller = &controller;
     controller.FrameWait = std::chrono::milliseconds(o.WaitMs);
     session.Attach(controller);
-    while (!session.Done()) shell.RunFor(std::chrono::milliseconds(20));
+    // Refused by the host, or a start that failed here: the lobby said why.
+    auto left = [&controller] {
+        return !controller.Refusal().empty() ||
+               (controller.Adapter().State != 2 && (!controller.StartFailure().empty() || !controller.GetGame()));
+    };
+    while (!session.Done() && !left()) shell.RunFor(std::chrono::milliseconds(20));
     if (o.Stats) session.PrintStats();
     std::fflush(stdout);
     Controller = nullptr;
-    return session.Failed() ? 1 : 0;
+    return session.Failed() || left() ? 1 : 0;
 }
 
 }  // namespace orbitfall

@@ -7,7 +7,9 @@
 
 #include "control/packets.h"
 #include "control/start_check.h"
+#include "control/greeting.h"
 #include "control/lockstep_host.h"
+#include "control/packet_codec.h"
 #include "infra/random.h"
 #include "infra/shown_text.h"
 #include "platform/machine_name.h"
@@ -35,6 +37,10 @@ struct TPeer {
                                     TNetworkadapter::TConnection) { received.emplace_back(buffer, buffer + size); };
         adapter->Connect("127.0.0.1");
         RunUntil(loop, [this] { return adapter->State != 1; });
+        // A copy of this program on this data: the host seats it.
+        TPacketBytes greeting;
+        EncodeGreeting(LocalGreeting(), greeting);
+        adapter->Send(greeting.data(), greeting.size());
     }
     int Received(std::uint8_t type) const {
         int n = 0;
@@ -55,8 +61,8 @@ protected:
     }
     void Join() {
         peers.push_back(std::make_unique<TPeer>(loop, host->Adapter().Port));
-        const int expected = static_cast<int>(peers.size());
-        ASSERT_TRUE(RunUntil(loop, [&] { return host->Adapter().ClientCount() == expected; }));
+        const std::size_t expected = peers.size();
+        ASSERT_TRUE(RunUntil(loop, [&] { return host->PlayerNames().size() == expected; }));
     }
     std::string HostAddress() const { return MachineName() + ":" + std::to_string(host->Adapter().Port); }
 
