@@ -1,7 +1,6 @@
 #include "shell/game/window_shell.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_ask.H>
 
 #include <chrono>
 #include <cstdio>
@@ -9,8 +8,7 @@
 
 #include "control/controller.h"
 #include "infra/errors.h"
-#include "infra/shown_text.h"
-#include "infra/text_encoding.h"
+#include "platform/message_box.h"
 
 namespace orbitfall {
 
@@ -25,10 +23,7 @@ void PollSockets(void* loop) {
 }  // namespace
 
 TWindowShell::TWindowShell(TFormSettings settings) : settings_(std::move(settings)) {
-    ErrorBox = [](const std::string& message) {
-        fl_message_title("Orbitfall");
-        fl_alert("%s", ToUtf8(ShownLines(message)).c_str());
-    };
+    ErrorBox = [](const std::string& message) { TFltkMessageBox().ShowError(message); };
     Fl::add_timeout(SocketPollSeconds, PollSockets, &loop_);
 }
 

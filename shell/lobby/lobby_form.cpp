@@ -4,7 +4,8 @@
 #include "infra/errors.h"
 #include "infra/shown_text.h"
 #include "infra/text_encoding.h"
-#include "shell/lobby/message_box.h"
+#include "platform/message_box.h"
+#include "shell/escape_key.h"
 
 namespace orbitfall {
 
@@ -51,8 +52,11 @@ Tlobbyform::Tlobbyform(TMessageBox& messageBox, std::function<void()> startGame,
     Players->column_widths(columns);
     Players->add("Players");
     end();
+    // The close box ends the program; Escape does nothing (FLTK would close
+    // the window on it as on the close box, and with it the hosted game).
     callback(
         [](Fl_Widget* w, void* self) {
+            if (IsEscapeKeyClose()) return;
             w->hide();
             auto* form = static_cast<Tlobbyform*>(self);
             if (form->onClose_) form->onClose_();

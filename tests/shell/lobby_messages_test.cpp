@@ -7,7 +7,7 @@
 #include "shell/game/game_window.h"
 #include "shell/lobby/fltk_shell.h"
 #include "shell/lobby/lobby_form.h"
-#include "shell/lobby/message_box.h"
+#include "platform/message_box.h"
 
 using namespace orbitfall;
 
