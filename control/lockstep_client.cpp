@@ -44,6 +44,9 @@ void TLockstepClient::HandlePacket(const std::uint8_t* payload, std::size_t size
             DecodeReady(payload, size);
             ReadyCount = CheckedAdd<std::int32_t>(ReadyCount, 1);
             return;
+        case ptPlayerList:
+            SetLobbyPlayers(DecodePlayerList(payload, size));
+            return;
         case ptRefusal:
             refusal_ = DecodeRefusal(payload, size);
             Log("Network", 3, "The host refused this copy: " + refusal_);

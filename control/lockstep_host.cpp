@@ -3,11 +3,13 @@
 #include <algorithm>
 
 #include "control/shell_link.h"
+#include "control/start_check.h"
 #include "infra/checked.h"
 #include "infra/event_log.h"
 #include "infra/language.h"
 #include "infra/random.h"
 #include "platform/event_loop.h"
+#include "platform/machine_name.h"
 #include "simulation/command_rules.h"
 #include "simulation/game.h"
 
@@ -15,6 +17,26 @@ namespace orbitfall {
 
 TLockstepHost::TLockstepHost(TShellLink& shell, int port) : TTcpController(shell), Greeting(LocalGreeting()) {
     Open("", port);
+    // The lobby lists the host at the next turn of the loop, once whoever
+    // made this controller has said where it listens.
+    Shell().EventLoop().Post([this, alive = alive_] {
+        if (*alive && PlayersPresent() == 0) PublishPlayers();
+    });
+}
+
+void TLockstepHost::PublishPlayers() {
+    // The host's entry names the machine, and the port when it is not the
+    // one a join assumes.
+    std::string here = MachineName();
+    if (Adapter().Port != DefaultPort) here.append(":").append(std::to_string(Adapter().Port));
+    std::vector<TLobbyPlayer> list{{"Host", here, false}};
+    for (const TPlayerEntry& p : players_) list.push_back({p.Name, Adapter().PeerAddress(p.Connection), false});
+    for (std::size_t i = 0; i < players_.size(); ++i) {
+        EncodePlayerList(list, static_cast<std::uint8_t>(i + 1), sendBuffer_);
+        Adapter().Send(sendBuffer_.data(), sendBuffer_.size(), players_[i].Connection);
+    }
+    list.front().You = true;
+    SetLobbyPlayers(std::move(list));
 }
 
 std::vector<std::string> TLockstepHost::PlayerNames() const {
@@ -63,6 +85,7 @@ void TLockstepHost::ClientDisconnected(TNetworkadapter::TConnection connection) 
         ResetPacketErrors();
         Shell().AddLobbyMessage(TranslateFmt("playerleft", {it->Name}));
         players_.erase(it);
+        PublishPlayers();
     }
     // The connection object goes away after this event; so does everything
     // kept about it (its units stay in the game).
@@ -148,6 +171,7 @@ void TLockstepHost::HandleGreeting(const std::uint8_t* payload, std::size_t size
     players_.push_back({"Player " + std::to_string(players_.size() + 1), connection, greeting});
     ResetPacketErrors();
     Shell().AddLobbyMessage("A player joined the game");
+    PublishPlayers();
 }
 
 void TLockstepHost::Refuse(TNetworkadapter::TConnection connection, const std::string& reason) {
@@ -268,6 +292,9 @@ std::vector<std::string> TLockstepHost::MapRefusals(const std::string& mapName) 
 
 void TLockstepHost::StartGame() {
     const std::string mapName = Shell().SelectedMap();
+    // Before anything is drawn or sent: a map made for more players than
+    // are seated leaves every machine as it was.
+    CheckStartFits(mapName, static_cast<int>(players_.size()) + 1);
     // Refused before anything is sent: nobody leaves the lobby.
     if (const std::vector<std::string> refusals = MapRefusals(mapName); !refusals.empty()) {
         for (const std::string& why : refusals) {

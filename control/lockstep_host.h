@@ -104,6 +104,9 @@ private:
     // Sends a client's packet on to all clients, the sender included.
     void Relay(const std::uint8_t* payload, std::size_t size);
     void Throttle();
+    // The players present to the lobby and, each with its own entry
+    // marked, to every client.
+    void PublishPlayers();
     // Fills or empties each client's bucket for the time since the last
     // frame and drops the clients past MaxBehind.
     void JudgeLag();

@@ -178,6 +178,12 @@ TNetworkadapter::TConnection TTcpAdapter::GetClient(int index) const {
 
 int TTcpAdapter::ClientCount() const { return static_cast<int>(impl_->clients.size()); }
 
+std::string TTcpAdapter::PeerAddress(TConnection connection) const {
+    for (const auto& client : impl_->clients)
+        if (client->connection == connection) return connection->RemoteAddress();
+    return "";
+}
+
 void TTcpAdapter::Send(const void* buffer, std::size_t size, TConnection connection) {
     if (size > MaxSendSize) throw ETcpAdapterError("Packet too large");
     std::vector<std::uint8_t>& frame = impl_->sendBuffer;

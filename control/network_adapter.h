@@ -94,6 +94,9 @@ public:
     void Disconnect(TConnection connection = nullptr) override;
     void Connect(const std::string& host) override;
     void Listen() override;
+    // Server: the IP address a client connection comes from (empty when it
+    // is not one of this adapter's clients or is gone).
+    std::string PeerAddress(TConnection connection) const;
 
     // The computers to offer for joining: the hosts joined before and the
     // user's Hosts.txt (control/host_list.h); nothing is sent to the network.

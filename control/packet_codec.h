@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "control/frame_header.h"
+#include "control/lobby_player.h"
 #include "control/packets.h"
 #include "control/start_info.h"
 
@@ -21,6 +22,11 @@ void EncodeCommand(const TCommand& command, TPacketBytes& out);
 void EncodeFrame(const TFrameHeader& header, const std::vector<TCommand>& commands, TPacketBytes& out);
 void EncodeStart(const TStartInfo& info, TPacketBytes& out);
 void EncodeReady(TPacketBytes& out);
+// The list for the client whose entry is receiver (NoListedReceiver: for
+// nobody in particular). Names and addresses longer than their bound are
+// cut, control bytes dropped; no player or more than MaxListedPlayers
+// raise ERangeError.
+void EncodePlayerList(const std::vector<TLobbyPlayer>& players, std::uint8_t receiver, TPacketBytes& out);
 
 // The type byte; a malformed packet when the payload is empty.
 std::uint8_t PacketType(const std::uint8_t* payload, std::size_t size);
@@ -30,5 +36,7 @@ TFrameData DecodeFrame(const std::uint8_t* payload, std::size_t size);
 // Only the length: the record's values are judged by StartInfoFault.
 TStartInfo DecodeStart(const std::uint8_t* payload, std::size_t size);
 void DecodeReady(const std::uint8_t* payload, std::size_t size);
+// You is set on the receiver's entry.
+std::vector<TLobbyPlayer> DecodePlayerList(const std::uint8_t* payload, std::size_t size);
 
 }  // namespace orbitfall

@@ -4,6 +4,9 @@
 // FLTK loop, the headless runner with a console loop.
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "control/lobby_player.h"
 
 namespace orbitfall {
 
@@ -26,6 +29,9 @@ public:
     // The message added last has come again, count times in all (2 or
     // more): show it as that one line with its count instead of a new line.
     virtual void RepeatLobbyMessage(const std::string& text, int count) = 0;
+    // The players present, the host first; given anew on every join and
+    // leave. A shell without a list of players ignores it.
+    virtual void SetLobbyPlayers(const std::vector<TLobbyPlayer>& players) { (void)players; }
 
     // The map chosen in the lobby (the host's start record names it).
     virtual std::string SelectedMap() = 0;

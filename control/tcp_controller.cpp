@@ -63,6 +63,11 @@ void TTcpController::PacketReceived(const std::uint8_t* payload, std::size_t siz
     }
 }
 
+void TTcpController::SetLobbyPlayers(std::vector<TLobbyPlayer> players) {
+    lobbyPlayers_ = std::move(players);
+    Shell().SetLobbyPlayers(lobbyPlayers_);
+}
+
 void TTcpController::ReportPacketError() {
     // A peer can send a faulty packet many times a millisecond; the lobby
     // counts them on one line.

@@ -11,8 +11,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "control/controller.h"
+#include "control/lobby_player.h"
 #include "control/network_adapter.h"
 #include "control/packet_codec.h"
 
@@ -45,6 +47,11 @@ public:
     TTcpAdapter& Adapter() { return *adapter_; }
     const TTcpAdapter& Adapter() const { return *adapter_; }
 
+    // The players present as the lobby lists them, the host first (on a
+    // client: as the host last said; empty until it has).
+    const std::vector<TLobbyPlayer>& LobbyPlayers() const { return lobbyPlayers_; }
+    int PlayersPresent() const { return static_cast<int>(lobbyPlayers_.size()); }
+
 protected:
     explicit TTcpController(TShellLink& shell);
     // Listens (empty host text) or connects and waits for the connection;
@@ -65,6 +72,8 @@ protected:
     void Malformed(TNetworkadapter::TConnection connection);
     void ForgetPeer(TNetworkadapter::TConnection connection) { malformed_.erase(connection); }
     void ResetPacketErrors() { packetErrors_ = 0; }
+    // Keeps the list and hands it to the lobby.
+    void SetLobbyPlayers(std::vector<TLobbyPlayer> players);
 
     TPacketBytes sendBuffer_;
     // Cleared with the controller: work posted to the loop checks it.
@@ -75,6 +84,7 @@ private:
 
     std::unique_ptr<TTcpAdapter> adapter_;
     std::map<TNetworkadapter::TConnection, int> malformed_;
+    std::vector<TLobbyPlayer> lobbyPlayers_;
     int packetErrors_ = 0;  // "Packet-Error" lines shown in a row
 };
 

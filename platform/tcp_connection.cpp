@@ -91,6 +91,17 @@ void TTcpConnection::Close() { state_->Shut(true); }
 
 bool TTcpConnection::Connected() const { return state_->connected; }
 
+std::string TTcpConnection::RemoteAddress() const {
+    if (state_->closed) return "";
+    asio::error_code ec;
+    const asio::ip::tcp::endpoint peer = state_->socket.remote_endpoint(ec);
+    if (ec) return "";
+    asio::ip::address address = peer.address();
+    if (address.is_v6() && address.to_v6().is_v4_mapped())
+        address = asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6());
+    return address.to_string();
+}
+
 void TTcpConnection::TState::Begin() {
     asio::error_code ignored;
     socket.set_option(asio::ip::tcp::no_delay(true), ignored);

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "infra/errors.h"
 
@@ -54,6 +55,9 @@ public:
     // before this returns. Unsent bytes are dropped.
     void Close();
     bool Connected() const;
+    // The peer's IP address as text ("192.168.1.7", "::1"; an IPv4 peer of
+    // a dual-stack socket in its IPv4 form); empty once closed or unknown.
+    std::string RemoteAddress() const;
 
     // Platform-internal: the asio side of the connection.
     struct TState;

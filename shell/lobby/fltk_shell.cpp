@@ -7,6 +7,7 @@
 #include "control/controller.h"
 #include "infra/errors.h"
 #include "infra/event_log.h"
+#include "infra/shown_text.h"
 #include "infra/text_encoding.h"
 #include "shell/game/form_input_target.h"
 #include "shell/game/game_input.h"
@@ -80,7 +81,7 @@ void TFltkShell::ShowLobby(bool visible) {
 void TFltkShell::AddLobbyMessage(const std::string& text) {
     Log("Status", 4, "Lobby: " + text);
     if (!lobby_) return;
-    lobby_->AddMessage(ToUtf8(text));
+    lobby_->AddMessage(ToUtf8(ShownText(text)));
     // A client's start that failed leaves no game window: the lobby, hidden
     // for the start, must not stay hidden with the message in it.
     if (!GameWindowOpen() && !lobby_->shown() && !lobbyClosed_) lobby_->show();
@@ -90,7 +91,12 @@ void TFltkShell::RepeatLobbyMessage(const std::string& text, int count) {
     // Logged only at powers of two: a flood must not flood the log as well.
     if ((count & (count - 1)) == 0) Log("Status", 4, "Lobby: " + text + " (" + std::to_string(count) + " times)");
     if (!lobby_) return;
-    lobby_->ReplaceLastMessage(RepeatedMessageLine(ToUtf8(text), count));
+    lobby_->ReplaceLastMessage(RepeatedMessageLine(ToUtf8(ShownText(text)), count));
+}
+
+void TFltkShell::SetLobbyPlayers(const std::vector<TLobbyPlayer>& players) {
+    Log("Status", 4, "Lobby players: " + LobbyPlayersText(players));
+    if (lobby_) lobby_->SetPlayers(players);
 }
 
 std::string TFltkShell::SelectedMap() { return lobby_ ? lobby_->SelectedMapName() : ""; }

@@ -34,6 +34,7 @@ public:
     void AddLobbyMessage(const std::string& text) override;
     // The last line becomes "text (count×)".
     void RepeatLobbyMessage(const std::string& text, int count) override;
+    void SetLobbyPlayers(const std::vector<TLobbyPlayer>& players) override;
     std::string SelectedMap() override;
     // Also once the game window is closed: a client's frame that waits for
     // data gives up at once instead of reporting an interruption later.

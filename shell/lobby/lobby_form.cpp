@@ -2,6 +2,8 @@
 
 #include "infra/data_dirs.h"
 #include "infra/errors.h"
+#include "infra/shown_text.h"
+#include "infra/text_encoding.h"
 #include "platform/message_box.h"
 #include "shell/escape_key.h"
 
@@ -14,6 +16,12 @@ std::string EscapeMenuText(const std::string& text) {
         escaped += c;
     }
     return escaped;
+}
+
+std::string PlayerLine(const TLobbyPlayer& player) {
+    std::string name = ToUtf8(ShownText(player.Name));
+    if (player.You) name += " (you)";
+    return name + "\t" + ToUtf8(ShownText(player.Address));
 }
 
 std::string RepeatedMessageLine(const std::string& text, int count) {
@@ -35,6 +43,14 @@ Tlobbyform::Tlobbyform(TMessageBox& messageBox, std::function<void()> startGame,
     // Long lines wrap inside the memo's narrow design width.
     Messages->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
     buffer_.text("Messages");
+    Players = new Fl_Browser(201, 8, 280, 321);
+    Players->textsize(12);
+    // Names are shown as they are: no '@' formatting, a tab between columns.
+    Players->format_char(0);
+    Players->column_char('\t');
+    static const int columns[] = {130, 0};
+    Players->column_widths(columns);
+    Players->add("Players");
     end();
     // The close box ends the program; Escape does nothing (FLTK would close
     // the window on it as on the close box, and with it the hosted game).
@@ -97,6 +113,18 @@ void Tlobbyform::ReplaceLastMessage(const std::string& text) {
     buffer_.replace(lineStart + 1, length, text.c_str());
     Messages->insert_position(buffer_.length());
     Messages->show_insert_position();
+}
+
+void Tlobbyform::SetPlayers(const std::vector<TLobbyPlayer>& players) {
+    Players->clear();
+    Players->add(("Players: " + std::to_string(players.size())).c_str());
+    for (const TLobbyPlayer& player : players) Players->add(PlayerLine(player).c_str());
+}
+
+std::vector<std::string> Tlobbyform::PlayerLines() const {
+    std::vector<std::string> lines;
+    for (int i = 1; i <= Players->size(); ++i) lines.push_back(Players->text(i));
+    return lines;
 }
 
 std::vector<std::string> Tlobbyform::MessageLines() const {

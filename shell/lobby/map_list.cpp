@@ -4,9 +4,8 @@
 
 #include "infra/file_system.h"
 #include "infra/text_encoding.h"
-#include "infra/text_format.h"
-#include "infra/xml_item.h"
 #include "infra/xml_parser.h"
+#include "simulation/map_start_views.h"
 
 namespace orbitfall {
 
@@ -14,14 +13,7 @@ int CountStartViews(const std::string& mapFile) {
     try {
         TECXMLParser parser;
         parser.LoadFromFile(mapFile);
-        TXMLItem& root = parser.Root();
-        const int objectsAt = root.IndexOfName("Objects");
-        if (objectsAt < 0) return 0;
-        TXMLItem& objects = root.Items(objectsAt);
-        int starts = 0;
-        for (int i = 0; i < objects.Count(); ++i)
-            if (CompareTextIgnoringCase(objects.Items(i).Name(), "Start") == 0) ++starts;
-        return starts;
+        return ReadStartViews(parser.Root()).Count;
     } catch (const std::exception&) {
         return -1;
     }

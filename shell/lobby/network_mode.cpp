@@ -84,9 +84,11 @@ int RunNetworkMode(const TGameOptions& options, TMessageBox& messageBox) {
         TraceOrders(shell, tcp, trace);
     }
     // A client whose host goes away while it waits in the lobby learns of it
-    // there; in a game, the frame wait reports the same text.
+    // there, and nobody is listed as present any more; in a game, the frame
+    // wait reports the same text.
     if (!tcp.IsServer())
         tcp.Adapter().OnDisconnect = [&shell, &tcp](TNetworkadapter&) {
+            shell.SetLobbyPlayers({});
             if (!shell.GameWindowOpen()) shell.AddLobbyMessage(Translate("connectioninterrupted"));
         };
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "infra/shown_text.h"
 #include "simulation/game.h"
 
 namespace orbitfall {
@@ -22,7 +23,13 @@ TConsoleShell::~TConsoleShell() { FlushRepeat(); }
 
 void TConsoleShell::AddLobbyMessage(const std::string& text) {
     FlushRepeat();
-    std::printf("lobby: %s\n", text.c_str());
+    std::printf("lobby: %s\n", ShownText(text).c_str());
+    std::fflush(stdout);
+}
+
+void TConsoleShell::SetLobbyPlayers(const std::vector<TLobbyPlayer>& players) {
+    FlushRepeat();
+    std::printf("lobby: players %s\n", LobbyPlayersText(players).c_str());
     std::fflush(stdout);
 }
 
@@ -31,7 +38,7 @@ void TConsoleShell::RepeatLobbyMessage(const std::string& text, int count) {
     repeatCount_ = count;
     repeatWritten_ = (count & (count - 1)) == 0;
     if (repeatWritten_) {
-        std::printf("lobby: %s (%d times)\n", text.c_str(), count);
+        std::printf("lobby: %s (%d times)\n", ShownText(text).c_str(), count);
         std::fflush(stdout);
     }
 }
@@ -39,7 +46,7 @@ void TConsoleShell::RepeatLobbyMessage(const std::string& text, int count) {
 void TConsoleShell::FlushRepeat() {
     if (repeatWritten_) return;
     repeatWritten_ = true;
-    std::printf("lobby: %s (%d times)\n", repeatedText_.c_str(), repeatCount_);
+    std::printf("lobby: %s (%d times)\n", ShownText(repeatedText_).c_str(), repeatCount_);
     std::fflush(stdout);
 }
 

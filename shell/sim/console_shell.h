@@ -30,6 +30,8 @@ public:
     // of two, and with its final count when another message follows or the
     // shell ends, so a flood writes a few lines, not one per repetition.
     void RepeatLobbyMessage(const std::string& text, int count) override;
+    // "lobby: players 2: Host at ada-pc, Player 1 at 127.0.0.1 (you)".
+    void SetLobbyPlayers(const std::vector<TLobbyPlayer>& players) override;
     std::string SelectedMap() override { return selectedMap_; }
     TEventLoop& EventLoop() override { return loop_; }
     void ProcessMessages() override;

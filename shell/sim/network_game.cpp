@@ -10,6 +10,7 @@
 #include "control/frame_loop.h"
 #include "control/lockstep_client.h"
 #include "control/lockstep_host.h"
+#include "control/start_check.h"
 #include "shell/sim/console_shell.h"
 #include "shell/sim/script.h"
 #include "shell/sim/sim_commands.h"
@@ -108,6 +109,10 @@ void Drain(TConsoleShell& shell) {
 }  // namespace
 
 int HostGame(const TSimOptions& o) {
+    // A map that cannot take the players asked for is refused before anybody
+    // is waited for; the controller asks again at the start, with the players
+    // that came.
+    CheckStartFits(o.Map, o.Clients + 1);
     TConsoleShell shell(o.Map);
     shell.SetFrameInterval(o.FrameMs);
     TNetworkSession session(shell, o);

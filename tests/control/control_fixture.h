@@ -34,7 +34,8 @@ public:
     void RepeatLobbyMessage(const std::string& text, int count) override {
         if (!lobby.empty()) lobby.back() = text + " (" + std::to_string(count) + ")";
     }
-    std::string SelectedMap() override { return kTestMap; }
+    void SetLobbyPlayers(const std::vector<TLobbyPlayer>& list) override { players.push_back(list); }
+    std::string SelectedMap() override { return selectedMap; }
     TEventLoop& EventLoop() override { return loop; }
     void ProcessMessages() override {
         if (onProcessMessages) onProcessMessages();
@@ -50,6 +51,9 @@ public:
     int frameInterval = 50;
     std::uint32_t ticks = 0;
     std::vector<std::string> lobby;
+    // Every list of players present the controller gave, in order.
+    std::vector<std::vector<TLobbyPlayer>> players;
+    std::string selectedMap = kTestMap;
     std::vector<std::string> errors;
     std::function<void()> onProcessMessages;
 };

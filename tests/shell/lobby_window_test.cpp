@@ -4,6 +4,8 @@
 
 #include <regex>
 
+#include "platform/machine_name.h"
+
 #include "tests/shell/game_player.h"
 
 using namespace orbitfall::testing;
@@ -130,32 +132,84 @@ TEST(Lobby, JoinAndLeaveAreShownAndAClientLearnsWhenItsHostGoes) {
     // The host goes away: the waiting client is told in its lobby.
     host.process->Kill();
     EXPECT_TRUE(second->WaitForLog("Lobby: Die Verbindung zum Spiel wurde unterbrochen."));
+    EXPECT_TRUE(second->WaitForLog("Lobby players: 0:\r\n"));
     EXPECT_FALSE(second->Window("^lobbyform$").empty());
 }
 
-TEST(Lobby, StartClickFailingShowsTheErrorOnTheHostAndSendsNothing) {
-    Player host;
+namespace {
+
+// Opens a game on host and joins it from client; the host's port.
+int OpenAndJoin(Player& host, Player& client) {
     const std::string window = host.Window("^Serverauswahl$");
-    ASSERT_FALSE(window.empty()) << host.process->Output();
+    EXPECT_FALSE(window.empty()) << host.process->Output();
     ClickAt(window, OpenX, ButtonY);
     const int port = host.HostedPort();
-    const std::string lobby = host.Window("^lobbyform$");
-    ASSERT_FALSE(lobby.empty());
-    Player client;
+    EXPECT_FALSE(host.Window("^lobbyform$").empty());
     const std::string clientWindow = client.Window("^Serverauswahl$");
     TypeInto(clientWindow, HostX, HostY, "127.0.0.1:" + std::to_string(port));
     ClickAt(clientWindow, JoinX, ButtonY);
-    ASSERT_TRUE(host.WaitForLog("Lobby: A player joined the game"));
-    ASSERT_FALSE(client.Window("^lobbyform$").empty());
+    EXPECT_TRUE(host.WaitForLog("Lobby: A player joined the game"));
+    EXPECT_FALSE(client.Window("^lobbyform$").empty());
+    return port;
+}
+
+// The entry of the map list at index (0: the first), chosen with the keys.
+void ChooseMap(const std::string& lobby, int index) {
+    ClickAt(lobby, 80, 18);
+    std::this_thread::sleep_for(300ms);
+    std::vector<std::string> keys{"key"};
+    for (int i = 0; i < index; ++i) keys.push_back("Down");
+    keys.push_back("Return");
+    Xdotool(keys);
+    std::this_thread::sleep_for(200ms);
+}
+
+}  // namespace
+
+TEST(Lobby, AMapForMorePlayersIsRefusedInWordsAndTheClientHearsNothingOfIt) {
+    Player host, client;
+    OpenAndJoin(host, client);
+    const std::string lobby = host.Window("^lobbyform$");
 
     // The first map, "Kreuzung (4)", has four start views; two players are too few.
     ClickAt(lobby, StartX, StartY);
-    EXPECT_EQ(host.DismissError().rfind("Invalid player for <start>", 0), 0u);
+    EXPECT_EQ(host.DismissError(), "Kreuzung needs 4 players; 2 are here");
     EXPECT_FALSE(host.Window("^lobbyform$").empty());
-    // The host's own game failed before any start record went out: the
-    // client never left its lobby and has nothing to report.
+    EXPECT_EQ(host.Log().find("Error detail"), std::string::npos) << "the box showed the whole error";
+    std::this_thread::sleep_for(500ms);
+    for (const Player* p : {&host, &client}) {
+        EXPECT_EQ(p->Log().find("Beginning Frame"), std::string::npos);
+        EXPECT_EQ(p->Log().find("Packet-Error"), std::string::npos);
+    }
     EXPECT_FALSE(client.Window("^lobbyform$").empty());
-    std::this_thread::sleep_for(300ms);
-    EXPECT_EQ(client.Log().find("Packet-Error"), std::string::npos) << client.Log();
-    EXPECT_EQ(client.Log().find("could not be started"), std::string::npos) << client.Log();
+
+    // "Zweikampf (2)", the fourth entry, fits: both games start.
+    ChooseMap(host.Window("^lobbyform$"), 3);
+    ClickAt(host.Window("^lobbyform$"), StartX, StartY);
+    EXPECT_FALSE(host.Window("^(Orbitfall|Move:)").empty());
+    EXPECT_FALSE(client.Window("^(Orbitfall|Move:)").empty());
+    EXPECT_EQ(Count(host.Log(), "Error box"), 1) << "only the refusal";
+}
+
+TEST(Lobby, BothLobbiesListThePlayersPresentAndFollowEveryJoinAndLeave) {
+    Player host, first;
+    const int port = OpenAndJoin(host, first);
+    const std::string hostEntry = "Host at " + orbitfall::MachineName() + ":" + std::to_string(port);
+    EXPECT_NE(host.Log().find("Lobby players: 1: " + hostEntry + " (you)\r\n"), std::string::npos);
+    EXPECT_TRUE(host.WaitForLog("Lobby players: 2: " + hostEntry + " (you), Player 1 at 127.0.0.1\r\n"));
+    EXPECT_TRUE(first.WaitForLog("Lobby players: 2: " + hostEntry + ", Player 1 at 127.0.0.1 (you)\r\n"));
+
+    Player second;
+    const std::string w = second.Window("^Serverauswahl$");
+    TypeInto(w, HostX, HostY, "127.0.0.1:" + std::to_string(port));
+    ClickAt(w, JoinX, ButtonY);
+    const std::string three = "Lobby players: 3: " + hostEntry;
+    EXPECT_TRUE(first.WaitForLog(three + ", Player 1 at 127.0.0.1 (you), Player 2 at 127.0.0.1\r\n"));
+    EXPECT_TRUE(second.WaitForLog(three + ", Player 1 at 127.0.0.1, Player 2 at 127.0.0.1 (you)\r\n"));
+
+    // The first leaves: the others' lists close up.
+    CloseWindow(first.Window("^lobbyform$"));
+    EXPECT_EQ(first.process->Wait(10s), 0);
+    EXPECT_TRUE(host.WaitForLog("Lobby players: 2: " + hostEntry + " (you), Player 2 at 127.0.0.1\r\n"));
+    EXPECT_TRUE(second.WaitForLog("Lobby players: 2: " + hostEntry + ", Player 2 at 127.0.0.1 (you)\r\n"));
 }

@@ -212,6 +212,41 @@ TEST_F(NetworkTest, CommandBeforeAnyGameIsAPacketErrorNotACrash) {
     EXPECT_EQ(Checksums(host->Output()).size(), 0u);  // still waiting for its second client
 }
 
+TEST_F(NetworkTest, AMapForMorePlayersIsRefusedBeforeAnybodyIsWaitedFor) {
+    TempFolder h;
+    ChildProcess host({ORBITFALL_SIM, "host", "--port", "0", "--clients", "1", "--map", "Kreuzung", "--frames", "10",
+                       "--user-dir", h.Path()},
+                      h.Path() + "out.txt");
+    ASSERT_EQ(host.Wait(10s), 1) << host.Output();
+    EXPECT_EQ(host.Output(), "Kreuzung needs 4 players; 2 are here\n") << "nothing listens, nothing is sent";
+}
+
+TEST_F(NetworkTest, HostAndClientPrintThePlayersPresentOnEveryJoinAndLeave) {
+    TempFolder h, a, b;
+    auto host = Host(h.Path(), {"--clients", "2", "--map", "Zweikampf", "--frames", "30", "--frame-ms", "5"});
+    ASSERT_GT(port, 0);
+    char name[256] = {};
+    ASSERT_EQ(gethostname(name, sizeof name - 1), 0);
+    const std::string hostEntry = "Host at " + std::string(name) + ":" + std::to_string(port);
+    auto clientA = JoinInTurn(*host, 1, a.Path(), {"--frames", "30"});
+    auto clientB = JoinInTurn(*host, 2, b.Path(), {"--frames", "30"});
+    ASSERT_EQ(host->Wait(60s), 0) << host->Output();
+    ASSERT_EQ(clientA->Wait(30s), 0) << clientA->Output();
+    ASSERT_EQ(clientB->Wait(30s), 0) << clientB->Output();
+    const std::string one = "lobby: players 2: " + hostEntry;
+    const std::string two = "lobby: players 3: " + hostEntry;
+    EXPECT_NE(host->Output().find("lobby: players 1: " + hostEntry + " (you)\n"), std::string::npos) << host->Output();
+    EXPECT_NE(host->Output().find(one + " (you), Player 1 at 127.0.0.1\n"), std::string::npos) << host->Output();
+    EXPECT_NE(host->Output().find(two + " (you), Player 1 at 127.0.0.1, Player 2 at 127.0.0.1\n"), std::string::npos);
+    EXPECT_NE(clientA->Output().find(one + ", Player 1 at 127.0.0.1 (you)\n"), std::string::npos) << clientA->Output();
+    EXPECT_NE(clientA->Output().find(two + ", Player 1 at 127.0.0.1 (you), Player 2 at 127.0.0.1\n"), std::string::npos);
+    EXPECT_NE(clientB->Output().find(two + ", Player 1 at 127.0.0.1, Player 2 at 127.0.0.1 (you)\n"), std::string::npos)
+        << clientB->Output();
+    // The game itself is as before: the list is no part of what is played.
+    EXPECT_EQ(Checksums(clientA->Output()), Checksums(host->Output()));
+    EXPECT_EQ(ReadFile(a.Path() + "Replays/Latest.ofr"), ReadFile(h.Path() + "Replays/Latest.ofr"));
+}
+
 // Two copies whose map files differed started a game and parted at frame 0
 // with "Game asynchron"; one without the map never started and the host
 // waited for it.
