@@ -15,30 +15,13 @@ namespace orbitfall {
 
 namespace {
 
-double Units(int clientWidth) { return clientWidth / 1024.0; }
-
-// The proportional mapping as a transform of the current matrix.
-void ApplyProportionalMapping(std::int32_t w, std::int32_t h, int clientWidth) {
-    const double u = Units(clientWidth);
-    const double m = std::max(w, h);
-    glTranslated(28 * u, 28 * u, 0);
-    glScaled(200 * u / m, -200 * u / m, 1);
-    glTranslated(std::max(0, h - w) * 0.5, -m + std::max(0, w - h) * 0.5, 0);
+void ApplyMapping(const TMinimapMapping& m) {
+    glTranslated(m.Left, m.Bottom, 0);
+    glScaled(m.ScaleX, m.ScaleY, 1);
+    glTranslated(m.ShiftX, m.ShiftY, 0);
 }
 
 }  // namespace
-
-TOverlayPoint MinimapPoint(std::int32_t w, std::int32_t h, int clientWidth, double x, double y) {
-    const double u = Units(clientWidth);
-    const double m = std::max(w, h);
-    return {28 * u + (x + std::max(0, h - w) / 2.0) * 200 * u / m,
-            28 * u + (m - y - std::max(0, w - h) / 2.0) * 200 * u / m};
-}
-
-TOverlayPoint MinimapPointStretched(std::int32_t w, std::int32_t h, int clientWidth, double x, double y) {
-    const double u = Units(clientWidth);
-    return {28 * u + x * 200 * u / w, 28 * u + (h - y) * 200 * u / h};
-}
 
 void SetupOverlay(int clientWidth, int clientHeight) {
     glDisable(GL_DEPTH_TEST);
@@ -51,13 +34,10 @@ void SetupOverlay(int clientWidth, int clientHeight) {
 }
 
 void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidth) {
-    const double u = Units(clientWidth);
     const std::int32_t w = fog.MapWidth, h = fog.MapHeight;
 
     glPushMatrix();
-    glTranslated(28 * u, 28 * u, 0);
-    glScaled(200 * u / w, -200 * u / h, 1);
-    glTranslated(0, -h, 0);
+    ApplyMapping(StretchedMinimap(w, h, clientWidth));
     glColor3f(0.7f, 0.7f, 0.7f);
     BindImage(background);
     glBegin(GL_QUADS);
@@ -69,7 +49,7 @@ void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidt
     glPopMatrix();
 
     glPushMatrix();
-    ApplyProportionalMapping(w, h, clientWidth);
+    ApplyMapping(ProportionalMinimap(w, h, clientWidth));
     glColor4f(1, 1, 1, 0.75f);
     fog.FogTexture->Bind(true);
     glEnable(GL_BLEND);
@@ -87,14 +67,15 @@ void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidt
 
 void DrawInterfaceStrip(TTextureImage* interfacePicture, int clientWidth) {
     const float w = static_cast<float>(clientWidth);
+    const float top = w * StripPictureUnits / static_cast<float>(InterfaceUnitsAcross);
     glEnable(GL_BLEND);
     glColor3f(1, 1, 1);
     BindImage(interfacePicture);
     glBegin(GL_QUADS);
     glTexCoord2f(0, 1); glVertex2f(0, 0);
     glTexCoord2f(1, 1); glVertex2f(w, 0);
-    glTexCoord2f(1, 0); glVertex2f(w, w / 4);
-    glTexCoord2f(0, 0); glVertex2f(0, w / 4);
+    glTexCoord2f(1, 0); glVertex2f(w, top);
+    glTexCoord2f(0, 0); glVertex2f(0, top);
     glEnd();
     UnbindImage(interfacePicture);
     glDisable(GL_BLEND);
@@ -102,7 +83,7 @@ void DrawInterfaceStrip(TTextureImage* interfacePicture, int clientWidth) {
 
 void DrawMinimapMarkers(const TGame& game, const TViewValues& mainView, int clientWidth) {
     glPushMatrix();
-    ApplyProportionalMapping(game.Width, game.Height, clientWidth);
+    ApplyMapping(ProportionalMinimap(game.Width, game.Height, clientWidth));
 
     glColor3f(1, 1, 1);
     glBegin(GL_LINE_LOOP);

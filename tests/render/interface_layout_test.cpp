@@ -1,21 +1,24 @@
-// The minimap's two mappings and the interface layout, by the numbers the
-// layout fixes.
+// The interface layout that drawing and the mouse share: the minimap's
+// mappings in both directions, the main view and the mini-scene, by the
+// numbers the layout fixes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "render/fog.h"
-#include "render/interface_overlay.h"
+#include "render/interface_layout.h"
 
 using namespace orbitfall;
 
 namespace {
 
-// The map point of a click on the minimap (the mouse's mapping); the
-// minimap's proportional mapping must be its inverse.
-std::pair<double, double> MinimapClick(int w, int h, double sx, double sy) {
-    const double m = std::max(w, h);
-    return {m * (sx - 28) / 200 - std::max(0, h - w) * 0.5, m * (1 - (sy - 28) / 200) - std::max(0, w - h) * 0.5};
+TOverlayPoint MinimapPoint(int w, int h, int clientWidth, double x, double y) {
+    return MapToMinimap(ProportionalMinimap(w, h, clientWidth), x, y);
+}
+
+TOverlayPoint MinimapPointStretched(int w, int h, int clientWidth, double x, double y) {
+    return MapToMinimap(StretchedMinimap(w, h, clientWidth), x, y);
 }
 
 }  // namespace
@@ -41,6 +44,7 @@ TEST(MinimapMapping, WideMapUsesTheMiddleHalfInHeight) {
     // The stretched background still fills the square.
     EXPECT_DOUBLE_EQ(MinimapPointStretched(200, 100, 1024, 0, 0).Y, 228);
     EXPECT_DOUBLE_EQ(MinimapPointStretched(200, 100, 1024, 0, 100).Y, 28);
+    EXPECT_DOUBLE_EQ(MinimapPointStretched(200, 100, 1024, 200, 100).X, 228);
 }
 
 TEST(MinimapMapping, TallMapUsesTheMiddleHalfInWidth) {
@@ -49,18 +53,60 @@ TEST(MinimapMapping, TallMapUsesTheMiddleHalfInWidth) {
     EXPECT_DOUBLE_EQ(MinimapPoint(100, 200, 1024, 0, 0).Y, 228);
 }
 
-TEST(MinimapMapping, IsTheInverseOfTheClickMapping) {
+TEST(MinimapMapping, TheMouseMappingIsTheInverseOfTheDrawnOne) {
+    // At 1024 pixels one pixel is one interface unit: every map point that
+    // lands on a whole pixel must map back to itself through the mouse's
+    // mapping, for square, wide and tall maps.
     struct Map {
         int w, h;
     };
-    for (const Map& map : {Map{300, 300}, Map{300, 150}, Map{120, 480}})
-        for (double x : {0.0, 17.5, map.w * 0.5, double(map.w)})
-            for (double y : {0.0, 33.0, double(map.h)}) {
+    for (const Map& map : {Map{300, 300}, Map{300, 150}, Map{100, 400}, Map{600, 600}}) {
+        const int m = std::max(map.w, map.h);
+        for (int step = 0; step <= 8; ++step)
+            for (int row = 0; row <= 8; ++row) {
+                const double x = m * step / 8.0 - std::max(0, map.h - map.w) * 0.5;
+                const double y = m * row / 8.0 - std::max(0, map.w - map.h) * 0.5;
                 const TOverlayPoint p = MinimapPoint(map.w, map.h, 1024, x, y);
-                const auto [cx, cy] = MinimapClick(map.w, map.h, p.X, p.Y);
-                EXPECT_NEAR(cx, x, 1e-9) << map.w << "x" << map.h;
-                EXPECT_NEAR(cy, y, 1e-9) << map.w << "x" << map.h;
+                ASSERT_NEAR(p.X, std::round(p.X), 1e-9);
+                const TInterfacePoint unit{static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y))};
+                const TMapPoint back = MinimapToMap(unit, map.w, map.h);
+                EXPECT_NEAR(back.X, x, 1e-9) << map.w << "x" << map.h << " at " << unit.X << "," << unit.Y;
+                EXPECT_NEAR(back.Y, y, 1e-9) << map.w << "x" << map.h << " at " << unit.X << "," << unit.Y;
             }
+    }
+}
+
+TEST(InterfaceLayout, MainViewLiesAboveTheStripWithoutAGapOrOverlap) {
+    struct Case {
+        int w, h;
+        TPixelRect rect;
+        int rows;
+    };
+    const Case cases[] = {
+        {1024, 768, {0, 180, 1024, 588}, 588},
+        // 696 wide: the strip is 122.34 pixels high; its partial row is the strip's.
+        {696, 480, {0, 123, 696, 358}, 358},
+        // Shorter than the strip: a one-pixel view, the values keep the true height.
+        {1024, 100, {0, 180, 1024, 1}, -80},
+    };
+    for (const Case& c : cases) {
+        const TMainViewport v = MainViewport(c.w, c.h);
+        EXPECT_EQ(v.Rect, c.rect) << c.w << "x" << c.h;
+        EXPECT_EQ(v.ViewRows, c.rows) << c.w << "x" << c.h;
+    }
+    EXPECT_DOUBLE_EQ(StripHeight(1024), 180);
+    EXPECT_DOUBLE_EQ(StripHeight(512), 90);
+}
+
+TEST(InterfaceLayout, MinisceneViewportCoversItsSquareInTheStrip) {
+    EXPECT_EQ(MinisceneViewport(1024), (TPixelRect{607, 26, 150, 150}));
+    // 696 wide: corner rounded down, side rounded up, so the square is covered.
+    EXPECT_EQ(MinisceneViewport(696), (TPixelRect{412, 17, 102, 102}));
+    // The square the mouse hits is the one drawn.
+    const TPixelRect r = MinisceneViewport(1024);
+    EXPECT_TRUE(MinisceneRect.Contains({r.X, r.Y}));
+    EXPECT_TRUE(MinisceneRect.Contains({r.X + r.Width - 1, r.Y + r.Height - 1}));
+    EXPECT_FALSE(MinisceneRect.Contains({r.X + r.Width, r.Y}));
 }
 
 TEST(FogTexture, SizesArePowersOfTwoNotBelowTheMap) {
