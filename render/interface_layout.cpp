@@ -20,6 +20,82 @@ TPixelRect MinisceneViewport(int clientWidth) {
             static_cast<int>(std::floor(clientWidth * double(r.Bottom) / InterfaceUnitsAcross)), side, side};
 }
 
+TPixelRect MinimapPixels(int clientWidth) {
+    const double u = PixelsPerUnit(clientWidth);
+    const TInterfaceRect& r = MinimapRect;
+    const int left = static_cast<int>(std::floor(r.Left * u)), bottom = static_cast<int>(std::floor(r.Bottom * u));
+    return {left, bottom, static_cast<int>(std::ceil((r.Left + r.Width) * u)) - left,
+            static_cast<int>(std::ceil((r.Bottom + r.Height) * u)) - bottom};
+}
+
+int StripPictureRows(int clientWidth) {
+    return static_cast<int>(std::ceil(clientWidth * double(StripPictureUnits) / InterfaceUnitsAcross));
+}
+
+namespace {
+
+// r clipped to columns [0, width) and rows [bottom, top); empty ones dropped.
+void AddClipped(std::vector<TPixelRect>& out, TPixelRect r, int width, int bottom, int top) {
+    const int x0 = std::max(r.X, 0), x1 = std::min(r.X + r.Width, width);
+    const int y0 = std::max(r.Y, bottom), y1 = std::min(r.Y + r.Height, top);
+    if (x0 < x1 && y0 < y1) out.push_back({x0, y0, x1 - x0, y1 - y0});
+}
+
+// The squares the frame draws into below the main view, left to right.
+std::vector<TPixelRect> Holes(int clientWidth, int rows) {
+    std::vector<TPixelRect> holes;
+    AddClipped(holes, MinimapPixels(clientWidth), clientWidth, 0, rows);
+    AddClipped(holes, MinisceneViewport(clientWidth), clientWidth, 0, rows);
+    std::sort(holes.begin(), holes.end(), [](const TPixelRect& a, const TPixelRect& b) { return a.X < b.X; });
+    // Overlapping squares (a window a few pixels wide) become one.
+    std::vector<TPixelRect> merged;
+    for (const TPixelRect& h : holes) {
+        if (!merged.empty() && h.X < merged.back().X + merged.back().Width) {
+            TPixelRect& m = merged.back();
+            const int x1 = std::max(m.X + m.Width, h.X + h.Width), y1 = std::max(m.Y + m.Height, h.Y + h.Height);
+            m.Y = std::min(m.Y, h.Y);
+            m.Width = x1 - m.X;
+            m.Height = y1 - m.Y;
+        } else {
+            merged.push_back(h);
+        }
+    }
+    return merged;
+}
+
+// Rows below the main view that the strip's picture covers.
+int StillRows(int clientWidth, int clientHeight) {
+    const int viewBottom = MainViewport(clientWidth, clientHeight).Rect.Y;
+    return std::max(0, std::min({viewBottom, StripPictureRows(clientWidth), clientHeight}));
+}
+
+}  // namespace
+
+std::vector<TPixelRect> StillStripRects(int clientWidth, int clientHeight) {
+    std::vector<TPixelRect> still;
+    const int rows = StillRows(clientWidth, clientHeight);
+    if (clientWidth <= 0 || rows <= 0) return still;
+    int x = 0;
+    for (const TPixelRect& h : Holes(clientWidth, rows)) {
+        AddClipped(still, {x, 0, h.X - x, rows}, clientWidth, 0, rows);
+        AddClipped(still, {h.X, 0, h.Width, h.Y}, clientWidth, 0, rows);
+        AddClipped(still, {h.X, h.Y + h.Height, h.Width, rows - h.Y - h.Height}, clientWidth, 0, rows);
+        x = h.X + h.Width;
+    }
+    AddClipped(still, {x, 0, clientWidth - x, rows}, clientWidth, 0, rows);
+    return still;
+}
+
+std::vector<TPixelRect> MovingStripRects(int clientWidth, int clientHeight) {
+    std::vector<TPixelRect> moving;
+    if (clientWidth <= 0 || clientHeight <= 0) return moving;
+    const int rows = StillRows(clientWidth, clientHeight);
+    for (const TPixelRect& h : Holes(clientWidth, rows)) moving.push_back(h);
+    const int top = std::min(StripPictureRows(clientWidth), clientHeight);
+    AddClipped(moving, {0, rows, clientWidth, top - rows}, clientWidth, rows, top);
+    return moving;
+}
+
 TInterfacePoint ToInterfaceUnits(int x, int y, int width, int height) {
     // A window that has no width yet has no interface; everything maps to 0.
     if (width <= 0) return {};

@@ -8,6 +8,7 @@
 // Interface units: the client width counts 1024 units, the height the same
 // scale, origin bottom-left, y up.
 #include <cstdint>
+#include <vector>
 
 namespace orbitfall {
 
@@ -67,6 +68,20 @@ struct TMainViewport {
 TMainViewport MainViewport(int clientWidth, int clientHeight);
 // The mini-scene's square in the strip.
 TPixelRect MinisceneViewport(int clientWidth);
+
+// The pixels the minimap's pictures may touch: its square rounded outwards.
+TPixelRect MinimapPixels(int clientWidth);
+
+// The strip's pixels split by what lies under them. Below the main view and
+// outside the minimap and mini-scene squares, the strip covers only the
+// cleared frame, so the finished strip there is the same every frame (the
+// still part); above the main view's bottom edge and over the two squares
+// it covers what the frame draws (the moving part). Both lists hold disjoint
+// rectangles inside the client area, together exactly the strip's rows.
+std::vector<TPixelRect> StillStripRects(int clientWidth, int clientHeight);
+std::vector<TPixelRect> MovingStripRects(int clientWidth, int clientHeight);
+// Rows 0 up to this one (exclusive) hold the strip's picture.
+int StripPictureRows(int clientWidth);
 
 // Pixel (x, y) from the top-left of a client area width x height pixels.
 TInterfacePoint ToInterfaceUnits(int x, int y, int width, int height);

@@ -123,3 +123,51 @@ TEST(FogTexture, BytesOfNeverSeenExploredAndWatchedGround) {
     EXPECT_EQ(FogByte(2), 0);
     EXPECT_EQ(FogByte(40), 0);
 }
+
+namespace {
+
+bool Overlaps(const TPixelRect& a, const TPixelRect& b) {
+    return a.X < b.X + b.Width && b.X < a.X + a.Width && a.Y < b.Y + b.Height && b.Y < a.Y + a.Height;
+}
+
+}  // namespace
+
+TEST(InterfaceLayout, StillAndMovingStripPartsCoverTheStripOnceAndKeepOutOfWhatFramesDraw) {
+    struct Size {
+        int w, h;
+    };
+    for (const Size& s : {Size{1024, 768}, Size{696, 480}, Size{800, 600}, Size{1920, 1080}, Size{333, 200},
+                          Size{1024, 100}, Size{40, 30}, Size{3, 2}}) {
+        const int rows = std::min(StripPictureRows(s.w), s.h);
+        std::vector<int> covered(static_cast<std::size_t>(s.w) * std::max(rows, 0), 0);
+        auto mark = [&](const TPixelRect& r, const char* which) {
+            ASSERT_GT(r.Width, 0) << which;
+            ASSERT_GT(r.Height, 0) << which;
+            ASSERT_GE(r.X, 0) << which;
+            ASSERT_GE(r.Y, 0) << which;
+            ASSERT_LE(r.X + r.Width, s.w) << which;
+            ASSERT_LE(r.Y + r.Height, rows) << which;
+            for (int y = r.Y; y < r.Y + r.Height; ++y)
+                for (int x = r.X; x < r.X + r.Width; ++x) ++covered[static_cast<std::size_t>(y) * s.w + x];
+        };
+        const TMainViewport view = MainViewport(s.w, s.h);
+        for (const TPixelRect& r : StillStripRects(s.w, s.h)) {
+            mark(r, "still");
+            // Nothing a frame draws may lie under the still part.
+            EXPECT_LE(r.Y + r.Height, view.Rect.Y) << s.w << "x" << s.h;
+            EXPECT_FALSE(Overlaps(r, MinimapPixels(s.w))) << s.w << "x" << s.h;
+            EXPECT_FALSE(Overlaps(r, MinisceneViewport(s.w))) << s.w << "x" << s.h;
+        }
+        for (const TPixelRect& r : MovingStripRects(s.w, s.h)) mark(r, "moving");
+        const auto wrong = std::count_if(covered.begin(), covered.end(), [](int n) { return n != 1; });
+        EXPECT_EQ(wrong, 0) << s.w << "x" << s.h;
+    }
+}
+
+TEST(InterfaceLayout, MinimapPixelsHoldTheWholeSquare) {
+    EXPECT_EQ(MinimapPixels(1024), (TPixelRect{28, 28, 200, 200}));
+    // 696 wide: 19.03 to 154.97 pixels, rounded outwards.
+    EXPECT_EQ(MinimapPixels(696), (TPixelRect{19, 19, 136, 136}));
+    EXPECT_EQ(StripPictureRows(1024), 256);
+    EXPECT_EQ(StripPictureRows(697), 175);
+}
