@@ -171,3 +171,25 @@ TEST(InterfaceLayout, MinimapPixelsHoldTheWholeSquare) {
     EXPECT_EQ(StripPictureRows(1024), 256);
     EXPECT_EQ(StripPictureRows(697), 175);
 }
+
+TEST(FogTexture, WritesNoteTheRowsThatChangedSinceTheLastUpload) {
+    auto fog = CreateFogTexture(8, 6);
+    std::vector<std::uint16_t> sight(8 * 6, 0);
+    WriteFog(*fog, sight.data(), 8);  // all never seen: as the texture starts
+    fog->Changed = false;
+    WriteFog(*fog, sight.data(), 8);
+    EXPECT_FALSE(fog->Changed);
+
+    sight[2 * 8 + 3] = 2;
+    WriteFog(*fog, sight.data(), 8);
+    EXPECT_TRUE(fog->Changed);
+    EXPECT_EQ(fog->ChangedFrom, 2);
+    EXPECT_EQ(fog->ChangedTo, 3);
+    // A later change before any upload widens the range; an unchanged row
+    // in between stays inside it.
+    sight[4 * 8 + 0] = 1;
+    WriteFog(*fog, sight.data(), 8);
+    EXPECT_EQ(fog->ChangedFrom, 2);
+    EXPECT_EQ(fog->ChangedTo, 5);
+    EXPECT_EQ(fog->FogRows[4][0], 127);
+}
