@@ -14,7 +14,7 @@
 #include "shell/game/replay_mode.h"
 #include "shell/lobby/fltk_shell.h"
 #include "shell/lobby/host_text.h"
-#include "shell/lobby/message_box.h"
+#include "platform/message_box.h"
 #include "shell/lobby/server_form.h"
 #include "simulation/game.h"
 
