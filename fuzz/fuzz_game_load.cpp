@@ -1,7 +1,7 @@
 // The unit-type loader and the map loader: the input's first byte picks the
 // file the rest of the input replaces (even: the units file, odd: the map),
-// the other file stays the shipped one. A game is created from them, its
-// start units placed and a few frames run. Errors the loaders raise by design
+// the other file is the shipped units file or the fuzzing map. A game is
+// created from them, a few units of its types placed and a few frames run. Errors the loaders raise by design
 // are expected; anything else is a finding.
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +25,7 @@ std::string shippedMap;
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::SetUpProcess();
     shippedUnits = fuzz::ReadText(fuzz::DataFolder() + "Units/Units.ofu");
-    shippedMap = fuzz::ReadText(fuzz::DataFolder() + "Maps/Zweikampf.ofm");
+    shippedMap = fuzz::SmallMapText;
     return 0;
 }
 
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<TGame> game;
     try {
         game = std::make_unique<TGame>("Fuzz", 2, 1);
-        StartUnits(*game);
+        fuzz::StartFewUnits(*game);
         for (int frame = 0; frame < 3; ++frame) {
             game->Move();
             game->Dead();

@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Controller = client;
 
     TStartInfo info;
-    info.SetMapName("Zweikampf");
+    info.SetMapName(fuzz::SmallMapName);
     info.RandomSeed = 4711;
     info.PlayerNumber = 2;
     info.PlayerCount = 2;

@@ -2,14 +2,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include <unistd.h>
 
+#include "infra/checked.h"
 #include "infra/data_dirs.h"
 #include "infra/language.h"
+#include "infra/random.h"
+#include "simulation/controlled_unit.h"
+#include "simulation/crystal_moon.h"
 #include "simulation/game.h"
 
 namespace orbitfall::fuzz {
@@ -21,6 +26,44 @@ std::string userFolder;
 
 }  // namespace
 
+const char* const SmallMapText =
+    "<?xml version=\"1.0\" encoding=\"ISO8859-1\" ?>\r\n"
+    "<Map>\r\n"
+    "  <Informations>\r\n"
+    "    <Name>Probe</Name>\r\n"
+    "    <Width>64</Width>\r\n"
+    "    <Height>64</Height>\r\n"
+    "  </Informations>\r\n"
+    "  <Objects>\r\n"
+    "    <Nebula Radius=\"6\" X=\"32\" Y=\"32\"/>\r\n"
+    "    <Nebula Radius=\"3\" X=\"12\" Y=\"50\"/>\r\n"
+    "    <Start Player=\"1\" X=\"20\" Y=\"20\"/>\r\n"
+    "    <Start Player=\"2\" X=\"44\" Y=\"44\"/>\r\n"
+    "  </Objects>\r\n"
+    "</Map>\r\n";
+
+void StartFewUnits(TGame& game) {
+    // An empty catalogue fails here, as the game's own start does.
+    (void)CheckedAt(game.UnitTypes, 0);
+    const std::int32_t startingPlayers = std::min<std::int32_t>(4, game.PlayerCount);
+    const int units = FewUnitsPerPlayer * startingPlayers;
+    const float middleX = static_cast<float>(game.Width / 2), middleY = static_cast<float>(game.Height / 2);
+    for (int i = 0; i < units; ++i) {
+        const auto owner = static_cast<std::uint8_t>(i % startingPlayers + 1);
+        TUnitTypeDescriptor* type = CheckedAt(game.UnitTypes, i % static_cast<int>(game.UnitTypes.size())).get();
+        TControlledUnit& unit = NewGameObject<TControlledUnit>(game, owner, type);
+        // Within a square of 8 map units: every ship sees and reaches the others.
+        unit.X = middleX + static_cast<float>(RandomInt(9) - 4);
+        unit.Y = middleY + static_cast<float>(RandomInt(9) - 4);
+    }
+    TCrystalMoon& first = NewGameObject<TCrystalMoon>(game);
+    first.X = 5;
+    first.Y = 10;
+    TCrystalMoon& second = NewGameObject<TCrystalMoon>(game);
+    second.X = 10;
+    second.Y = 5;
+}
+
 void SetUpProcess() {
     namespace fs = std::filesystem;
     if (!dataFolder.empty()) return;
@@ -29,6 +72,7 @@ void SetUpProcess() {
     fs::create_directories(root);
     fs::copy(fs::path(ORBITFALL_SOURCE_DIR) / "Game" / "Data", root / "Data", fs::copy_options::recursive);
     dataFolder = (root / "Data").string() + "/";
+    WriteBytes(dataFolder + "Maps/" + SmallMapName + ".ofm", SmallMapText, std::strlen(SmallMapText));
     userFolder = (root / "User").string() + "/";
     SetDataDirs(dataFolder, userFolder);
     LoadLanguage("DE");
@@ -61,7 +105,7 @@ std::string ReadText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void TFuzzShell::CreateGameWindow(TGame& game) { StartUnits(game); }
+void TFuzzShell::CreateGameWindow(TGame& game) { StartFewUnits(game); }
 
 std::vector<std::span<const std::uint8_t>> SplitPackets(const std::uint8_t* data, std::size_t size) {
     std::vector<std::span<const std::uint8_t>> packets;

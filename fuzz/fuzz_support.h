@@ -15,20 +15,40 @@
 #include "control/shell_link.h"
 #include "platform/event_loop.h"
 
+namespace orbitfall {
+class TGame;
+}
+
 namespace orbitfall::fuzz {
 
-// A fresh temporary data folder (a copy of the shipped Game/Data) and user
-// folder, made the process's folders; the language table is loaded. The
-// event log stays closed: a line per frame would fill the disk.
+// A fresh temporary data folder (a copy of the shipped Game/Data plus the
+// small map below) and user folder, made the process's folders; the language
+// table is loaded. The event log stays closed: a line per frame would fill
+// the disk.
 void SetUpProcess();
+
+// A map built for fuzzing, 64 x 64 with two nebulae and two start views: the
+// shipped maps are five to thirty times larger, and every game made from one
+// clears and allocates sight maps of that size.
+inline constexpr const char* SmallMapName = "Probe";
+extern const char* const SmallMapText;
+
+// The units a fuzzed game starts with, in place of the game window's
+// hundreds: a few ships of every starting player (types taken in turn from
+// the catalogue) around the map's middle, enemies within weapon range of
+// each other, and the two crystal moons. A few frames then see sight,
+// flocking, shots, hits and explosions, at a tiny part of the cost. Draws
+// from the shared generator as the game's own start does; an empty
+// catalogue raises the same range error.
+void StartFewUnits(TGame& game);
+inline constexpr int FewUnitsPerPlayer = 4;
 const std::string& DataFolder();
 const std::string& UserFolder();
 
 void WriteBytes(const std::string& path, const void* data, std::size_t size);
 std::string ReadText(const std::string& path);
 
-// The shell of a fuzzed controller: start units as the game window places
-// them, no windows, no waiting, a clock that advances by one per reading.
+// The shell of a fuzzed controller: start units from StartFewUnits, no windows, no waiting, a clock that advances by one per reading.
 class TFuzzShell : public TShellLink {
 public:
     void CreateGameWindow(TGame& game) override;
@@ -54,7 +74,7 @@ public:
     TEventLoop Loop;
     // Runs in every wait's turn of the loop: packets that arrive mid-frame.
     std::function<void()> OnProcessMessages;
-    std::string MapName = "Zweikampf";
+    std::string MapName = SmallMapName;
     std::uint32_t Ticks = 0;
     std::uint64_t LobbyMessages = 0;
     std::uint64_t Errors = 0;

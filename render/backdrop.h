@@ -1,7 +1,8 @@
 #pragma once
-// The part of a frame that only the window's size, the camera's tilt and the
-// detail switches change: the cleared buffer with the mini-scene's and the
-// main view's star band. It is drawn once into an offscreen framebuffer and
+// The part of a frame that only the window's size, the camera's tilt, the
+// detail switches, the map's size and the pictures change: the cleared
+// buffer with the mini-scene's and the main view's star band, and the
+// interface's still part. It is drawn once into an offscreen framebuffer and
 // copied into every frame after. The two bands cover nearly the whole window
 // with a filtered texture; drawing them anew every frame took a third of the
 // frame on a software renderer, the copy takes a small part of that.
@@ -20,6 +21,11 @@ struct TBackdropKey {
     bool Background = false;
     const void* Picture = nullptr;
     unsigned Context = 0;  // a new context has none of the old one's objects
+    // The interface's still part (the strip below the main view and the
+    // minimap's picture) is kept with the bands.
+    const void* Interface = nullptr;
+    std::int32_t MapWidth = 0;
+    std::int32_t MapHeight = 0;
 
     bool operator==(const TBackdropKey&) const = default;
 };

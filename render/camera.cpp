@@ -117,11 +117,11 @@ bool ScreenToMap(int sx, int sy, double& mapX, double& mapY) { return ScreenToMa
 void SetupMainCamera(TViewValues& view, int clientWidth, int clientHeight, double cameraX, double cameraY,
                      std::int32_t cameraTilt, std::int32_t cameraDistance) {
     glEnable(GL_DEPTH_TEST);
-    const double k = StripHeight(clientWidth);
-    view.ViewHeight = clientHeight - static_cast<std::int32_t>(std::floor(k));
+    const TMainViewport main = MainViewport(clientWidth, clientHeight);
+    view.ViewHeight = main.ViewRows;
     // A window shorter than the strip still gets a (one pixel) view.
-    const int viewportHeight = std::max(1, view.ViewHeight);
-    glViewport(0, static_cast<GLint>(std::ceil(k)), clientWidth, viewportHeight);
+    const int viewportHeight = main.Rect.Height;
+    glViewport(main.Rect.X, main.Rect.Y, main.Rect.Width, viewportHeight);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45, static_cast<double>(clientWidth) / viewportHeight, 0.1, 100);
@@ -133,9 +133,8 @@ void SetupMainCamera(TViewValues& view, int clientWidth, int clientHeight, doubl
 
 void SetupMinisceneCamera(TViewValues& view, int clientWidth, double eventX, double eventY) {
     glEnable(GL_DEPTH_TEST);
-    const int side = static_cast<int>(std::ceil(clientWidth * 150.0 / 1024.0));
-    glViewport(static_cast<GLint>(std::floor(clientWidth * 607.0 / 1024.0)),
-               static_cast<GLint>(std::floor(clientWidth * 26.0 / 1024.0)), side, side);
+    const TPixelRect r = MinisceneViewport(clientWidth);
+    glViewport(r.X, r.Y, r.Width, r.Height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45, 1.0, 0.1, 100);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "render/interface_layout.h"
 #include "simulation/draw_interface.h"
 
 namespace orbitfall {
@@ -23,9 +24,6 @@ struct TViewValues {
 
 // Process-wide: what the last camera set-up published.
 extern TViewValues View;
-
-// Height of the interface strip below the main view, in pixels (unrounded).
-inline double StripHeight(int clientWidth) { return clientWidth * 180.0 / 1024.0; }
 
 // Model-view matrix looking at (x, y, 0) from distance d, tilted by tilt
 // degrees: mirror y, rotate about x, move the eye to (x, y + d sin a, d cos a).

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/opengl_setup.h"
 #include "render/texture_image.h"
 #include "simulation/player.h"
 
@@ -40,7 +41,16 @@ void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride) {
             differs |= static_cast<std::uint8_t>(row[x] ^ b);
             row[x] = b;
         }
-        if (differs) fog.Changed = true;
+        if (differs) {
+            if (!fog.Changed || fog.ChangedFrom >= fog.ChangedTo) {
+                fog.ChangedFrom = y;
+                fog.ChangedTo = y + 1;
+            } else {
+                fog.ChangedFrom = std::min(fog.ChangedFrom, y);
+                fog.ChangedTo = std::max(fog.ChangedTo, y + 1);
+            }
+            fog.Changed = true;
+        }
     }
 }
 
@@ -49,7 +59,12 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
     WriteFog(fog, localPlayer.SightRow(0), localPlayer.MapCols());
     if (!fog.Changed) return;
     fog.Changed = false;
+    const std::int32_t from = fog.ChangedFrom, to = fog.ChangedTo;
+    fog.ChangedFrom = fog.ChangedTo = 0;
+    if (fog.UploadedContext == ContextGeneration() && from < to && fog.FogTexture->UpdateRows(from, to - from))
+        return;
     fog.FogTexture->Upload(true);
+    fog.UploadedContext = ContextGeneration();
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
 }

@@ -28,6 +28,11 @@ struct TFogOfWar {
     std::vector<std::uint8_t*> FogRows;  // FogRows[y] = FogTexture->Row(y)
     // The picture has changed since the last upload (or was never uploaded).
     bool Changed = true;
+    // Rows [ChangedFrom, ChangedTo) hold every change since the last upload.
+    std::int32_t ChangedFrom = 0;
+    std::int32_t ChangedTo = 0;
+    // The context the texture object was made in; 0 before the first upload.
+    unsigned UploadedContext = 0;
 };
 
 // The smallest power of two not below n (n >= 1).
@@ -45,14 +50,21 @@ void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride);
 // The fog byte of a sight counter.
 inline std::uint8_t FogByte(std::uint16_t sight) { return sight == 0 ? 255 : sight == 1 ? 127 : 0; }
 
-// The next update uploads again (a re-created context lost the texture).
-inline void MarkFogForUpload(TFogOfWar& fog) { fog.Changed = true; }
+// The next update uploads again, the texture object included (a re-created
+// context lost the texture).
+inline void MarkFogForUpload(TFogOfWar& fog) {
+    fog.Changed = true;
+    fog.UploadedContext = 0;
+}
 
 // Rewrites the fog from the player's sight map and uploads it; nothing before
 // the first main camera set-up (lastMainView.Right and .Bottom still 0). A
 // frame whose fog equals the uploaded one keeps the texture as it is: the
 // picture is the same, and building the mipmaps of the whole texture is the
-// most expensive step of the frame's drawing on a software renderer.
+// most expensive step of the frame's drawing on a software renderer. Where
+// the driver derives the mipmaps itself, only the changed rows are sent into
+// the texture object made at the first upload in this context; the levels
+// come out as a whole upload makes them.
 void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRect& lastMainView);
 
 // The fog layer over the visible map: unit 0 the fog, unit 1 the pattern

@@ -40,20 +40,27 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, TBackdrop& backdrop, const TSett
 
     UpdateFogTexture(fog, local, View.ViewRect);
     // The two star bands lie in viewports of their own that nothing else
-    // drawn before them touches, so they can come first, from the cache.
-    const TBackdropKey key{clientWidth,           clientHeight,           state.CameraTilt,
-                           settings.ShowMiniscene, settings.ShowBackground, ImageOf(BackgroundTexture),
-                           ContextGeneration()};
+    // drawn before them touches, so they can come first, from the cache, and
+    // with them the parts of the interface that no frame changes.
+    TBackdropKey key{clientWidth,           clientHeight,           state.CameraTilt,
+                     settings.ShowMiniscene, settings.ShowBackground, ImageOf(BackgroundTexture),
+                     ContextGeneration()};
+    key.Interface = ImageOf(InterfaceTexture);
+    key.MapWidth = fog.MapWidth;
+    key.MapHeight = fog.MapHeight;
     backdrop.Present(key, [&] {
         ClearFrame();
-        if (!settings.ShowBackground) return;
-        if (settings.ShowMiniscene) {
-            SetupMinisceneCamera(View, clientWidth, local.EventX, local.EventY);
+        if (settings.ShowBackground) {
+            if (settings.ShowMiniscene) {
+                SetupMinisceneCamera(View, clientWidth, local.EventX, local.EventY);
+                DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
+            }
+            SetupMainCamera(View, clientWidth, clientHeight, local.CameraX, local.CameraY, state.CameraTilt,
+                            state.CameraDistance);
             DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
         }
-        SetupMainCamera(View, clientWidth, clientHeight, local.CameraX, local.CameraY, state.CameraTilt,
-                        state.CameraDistance);
-        DrawBackground(ImageOf(BackgroundTexture), View.ViewAngle);
+        DrawStillInterface(fog.MapWidth, fog.MapHeight, ImageOf(BackgroundTexture), ImageOf(InterfaceTexture),
+                           clientWidth, clientHeight);
     });
     // The previous frame's text leaves 2D texturing on; the untextured models
     // and the grid must not sample whatever texture is bound, at any detail.
@@ -82,8 +89,7 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, TBackdrop& backdrop, const TSett
     glDepthMask(GL_TRUE);
 
     SetupOverlay(clientWidth, clientHeight);
-    DrawMinimap(fog, ImageOf(BackgroundTexture), clientWidth);
-    DrawInterfaceStrip(ImageOf(InterfaceTexture), clientWidth);
+    DrawMovingInterface(fog, ImageOf(BackgroundTexture), ImageOf(InterfaceTexture), clientWidth, clientHeight);
     DrawMinimapMarkers(game, View, clientWidth);
     DrawOverlayText(MainFont);
 }

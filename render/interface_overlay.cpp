@@ -15,30 +15,13 @@ namespace orbitfall {
 
 namespace {
 
-double Units(int clientWidth) { return clientWidth / 1024.0; }
-
-// The proportional mapping as a transform of the current matrix.
-void ApplyProportionalMapping(std::int32_t w, std::int32_t h, int clientWidth) {
-    const double u = Units(clientWidth);
-    const double m = std::max(w, h);
-    glTranslated(28 * u, 28 * u, 0);
-    glScaled(200 * u / m, -200 * u / m, 1);
-    glTranslated(std::max(0, h - w) * 0.5, -m + std::max(0, w - h) * 0.5, 0);
+void ApplyMapping(const TMinimapMapping& m) {
+    glTranslated(m.Left, m.Bottom, 0);
+    glScaled(m.ScaleX, m.ScaleY, 1);
+    glTranslated(m.ShiftX, m.ShiftY, 0);
 }
 
 }  // namespace
-
-TOverlayPoint MinimapPoint(std::int32_t w, std::int32_t h, int clientWidth, double x, double y) {
-    const double u = Units(clientWidth);
-    const double m = std::max(w, h);
-    return {28 * u + (x + std::max(0, h - w) / 2.0) * 200 * u / m,
-            28 * u + (m - y - std::max(0, w - h) / 2.0) * 200 * u / m};
-}
-
-TOverlayPoint MinimapPointStretched(std::int32_t w, std::int32_t h, int clientWidth, double x, double y) {
-    const double u = Units(clientWidth);
-    return {28 * u + x * 200 * u / w, 28 * u + (h - y) * 200 * u / h};
-}
 
 void SetupOverlay(int clientWidth, int clientHeight) {
     glDisable(GL_DEPTH_TEST);
@@ -50,14 +33,9 @@ void SetupOverlay(int clientWidth, int clientHeight) {
     glLoadIdentity();
 }
 
-void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidth) {
-    const double u = Units(clientWidth);
-    const std::int32_t w = fog.MapWidth, h = fog.MapHeight;
-
+void DrawMinimapBackground(std::int32_t w, std::int32_t h, TTextureImage* background, int clientWidth) {
     glPushMatrix();
-    glTranslated(28 * u, 28 * u, 0);
-    glScaled(200 * u / w, -200 * u / h, 1);
-    glTranslated(0, -h, 0);
+    ApplyMapping(StretchedMinimap(w, h, clientWidth));
     glColor3f(0.7f, 0.7f, 0.7f);
     BindImage(background);
     glBegin(GL_QUADS);
@@ -67,9 +45,12 @@ void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidt
     glTexCoord2f(1, 0); glVertex2i(w, 0);
     glEnd();
     glPopMatrix();
+}
 
+void DrawMinimapFog(const TFogOfWar& fog, int clientWidth) {
+    const std::int32_t w = fog.MapWidth, h = fog.MapHeight;
     glPushMatrix();
-    ApplyProportionalMapping(w, h, clientWidth);
+    ApplyMapping(ProportionalMinimap(w, h, clientWidth));
     glColor4f(1, 1, 1, 0.75f);
     fog.FogTexture->Bind(true);
     glEnable(GL_BLEND);
@@ -85,24 +66,70 @@ void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidt
     glPopMatrix();
 }
 
+void DrawMinimap(const TFogOfWar& fog, TTextureImage* background, int clientWidth) {
+    DrawMinimapBackground(fog.MapWidth, fog.MapHeight, background, clientWidth);
+    DrawMinimapFog(fog, clientWidth);
+}
+
 void DrawInterfaceStrip(TTextureImage* interfacePicture, int clientWidth) {
+    const std::vector<TPixelRect> whole{{0, 0, clientWidth, StripPictureRows(clientWidth)}};
+    DrawInterfaceStrip(interfacePicture, clientWidth, whole);
+}
+
+void DrawInterfaceStrip(TTextureImage* interfacePicture, int clientWidth, const std::vector<TPixelRect>& parts) {
     const float w = static_cast<float>(clientWidth);
+    const float top = w * StripPictureUnits / static_cast<float>(InterfaceUnitsAcross);
     glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor3f(1, 1, 1);
     BindImage(interfacePicture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 1); glVertex2f(0, 0);
-    glTexCoord2f(1, 1); glVertex2f(w, 0);
-    glTexCoord2f(1, 0); glVertex2f(w, w / 4);
-    glTexCoord2f(0, 0); glVertex2f(0, w / 4);
-    glEnd();
+    // The same quad for every part: the scissor picks the pixels, so each
+    // pixel gets exactly the value the whole strip would give it.
+    glEnable(GL_SCISSOR_TEST);
+    for (const TPixelRect& r : parts) {
+        glScissor(r.X, r.Y, r.Width, r.Height);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 1); glVertex2f(0, 0);
+        glTexCoord2f(1, 1); glVertex2f(w, 0);
+        glTexCoord2f(1, 0); glVertex2f(w, top);
+        glTexCoord2f(0, 0); glVertex2f(0, top);
+        glEnd();
+    }
+    glDisable(GL_SCISSOR_TEST);
     UnbindImage(interfacePicture);
     glDisable(GL_BLEND);
 }
 
+void DrawStillInterface(std::int32_t mapWidth, std::int32_t mapHeight, TTextureImage* background,
+                        TTextureImage* interfacePicture, int clientWidth, int clientHeight) {
+    const GLboolean blending = glIsEnabled(GL_BLEND);
+    SetupOverlay(clientWidth, clientHeight);
+    DrawMinimapBackground(mapWidth, mapHeight, background, clientWidth);
+    DrawInterfaceStrip(interfacePicture, clientWidth, StillStripRects(clientWidth, clientHeight));
+    if (blending) glEnable(GL_BLEND);
+}
+
+void DrawMovingInterface(const TFogOfWar& fog, TTextureImage* background, TTextureImage* interfacePicture,
+                         int clientWidth, int clientHeight) {
+    // The main view has drawn over the top of the minimap's square; its
+    // picture is opaque, so drawing it there again restores exactly what
+    // the still part holds below.
+    const TPixelRect square = MinimapPixels(clientWidth);
+    const int viewBottom = MainViewport(clientWidth, clientHeight).Rect.Y;
+    const int top = square.Y + square.Height;
+    if (top > viewBottom) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(square.X, viewBottom, square.Width, top - viewBottom);
+        DrawMinimapBackground(fog.MapWidth, fog.MapHeight, background, clientWidth);
+        glDisable(GL_SCISSOR_TEST);
+    }
+    DrawMinimapFog(fog, clientWidth);
+    DrawInterfaceStrip(interfacePicture, clientWidth, MovingStripRects(clientWidth, clientHeight));
+}
+
 void DrawMinimapMarkers(const TGame& game, const TViewValues& mainView, int clientWidth) {
     glPushMatrix();
-    ApplyProportionalMapping(game.Width, game.Height, clientWidth);
+    ApplyMapping(ProportionalMinimap(game.Width, game.Height, clientWidth));
 
     glColor3f(1, 1, 1);
     glBegin(GL_LINE_LOOP);

@@ -248,6 +248,7 @@ void TTextureImage::Upload(bool checkSize) {
     }
     if (texture_ != 0) glDeleteTextures(1, &texture_);
     texture_ = 0;
+    driverMipmaps_ = false;
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS_);
@@ -294,6 +295,7 @@ void TTextureImage::Upload(bool checkSize) {
                                    : TGlLayout{GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE};
             data = converted.data();
         }
+        driverMipmaps_ = autoMipmaps && data == pixels_.data();
         if (autoMipmaps) {
             glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
             glTexImage2D(GL_TEXTURE_2D, 0, layout.Internal, width_, height_, 0, layout.Format, layout.Type, data);
@@ -306,6 +308,18 @@ void TTextureImage::Upload(bool checkSize) {
         pixels_.shrink_to_fit();
         hasStore_ = false;
     }
+}
+
+bool TTextureImage::UpdateRows(int firstRow, int rowCount) {
+    if (texture_ == 0 || !driverMipmaps_ || !hasStore_ || firstRow < 0 || rowCount < 0 ||
+        firstRow + rowCount > height_)
+        return false;
+    if (rowCount == 0) return true;
+    const TGlLayout layout = GlLayoutOf(format_);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, firstRow, width_, rowCount, layout.Format, layout.Type, Row(firstRow));
+    return true;
 }
 
 void TTextureImage::Bind(bool enable) {

@@ -34,6 +34,13 @@ public:
     void AddAlphaFromColorKey(std::uint8_t r, std::uint8_t g, std::uint8_t b, unsigned deviation);
     void FillWithColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a);
     void Upload(bool checkSize);
+    // Replaces rows [firstRow, firstRow + rowCount) of the texture's top
+    // level with the store's, keeping the texture object; the driver derives
+    // the smaller levels again, as it did at the upload. False, and nothing
+    // done, where that cannot give what Upload gives (no texture object, no
+    // store, a compressed or converted format, mipmaps built by GLU): the
+    // caller uploads anew.
+    bool UpdateRows(int firstRow, int rowCount);
     void Bind(bool enable);
     void Unbind(bool disable);
     void SetWrap(int s, int t, int r);
@@ -70,6 +77,7 @@ private:
     std::vector<std::uint8_t> pixels_;
     bool hasStore_ = false;
     unsigned texture_ = 0;
+    bool driverMipmaps_ = false;  // the texture object rebuilds its levels itself
     // GL_CLAMP_TO_EDGE each; this header stays free of GL.
     int wrapS_ = 0x812F;
     int wrapT_ = 0x812F;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "render/camera.h"
@@ -172,6 +173,86 @@ TEST_F(GlDrawing, InterfaceStripIsAQuarterOfTheWidthHigh) {
         EXPECT_TRUE(Near(ReadPixel(width - 1, 0), {40, 80, 120})) << width;
         EXPECT_TRUE(Near(ReadPixel(width / 2, width / 4 - 1), {40, 80, 120})) << width;
         EXPECT_TRUE(Near(ReadPixel(width / 2, width / 4), {0, 0, 0})) << width;
+    }
+}
+
+namespace {
+
+// A strip picture with stripes of colour and black (see-through) holes, so
+// that filtering at odd widths gives edges of partial cover.
+std::unique_ptr<TTextureImage> HoledStrip() {
+    auto image = std::make_unique<TTextureImage>(64, 16, TPixelFormat::Bgra8);
+    for (int y = 0; y < 16; ++y) {
+        std::uint8_t* row = image->Row(y);
+        for (int x = 0; x < 64; ++x) {
+            const bool hole = (x / 5 + y / 3) % 3 == 0;
+            row[4 * x + 0] = static_cast<std::uint8_t>(40 + 3 * x);
+            row[4 * x + 1] = static_cast<std::uint8_t>(90 + 9 * y);
+            row[4 * x + 2] = static_cast<std::uint8_t>(200 - 2 * x);
+            row[4 * x + 3] = hole ? 0 : 255;
+        }
+    }
+    image->Upload(true);
+    return image;
+}
+
+// What a frame draws where the interface is not still: the main view's
+// rows and the mini-scene's square, in colours of their own.
+void DrawFrameContent(int width, int height) {
+    glEnable(GL_SCISSOR_TEST);
+    const TMainViewport view = MainViewport(width, height);
+    glScissor(0, view.Rect.Y, width, height - view.Rect.Y);
+    glClearColor(0.2f, 0.6f, 0.3f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const TPixelRect scene = MinisceneViewport(width);
+    glScissor(scene.X, scene.Y, scene.Width, scene.Height);
+    glClearColor(0.9f, 0.1f, 0.4f, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.1f, 0.1f, 0.2f, 0);
+}
+
+}  // namespace
+
+TEST_F(GlDrawing, StillAndMovingInterfaceGiveTheSamePixelsAsTheWholeInterface) {
+    auto fog = ThreeBandFog();
+    const auto background = SolidPicture(100, 150, 200);
+    const auto strip = HoledStrip();
+    for (const auto& [width, height] : {std::pair{1024, 768}, std::pair{696, 480}, std::pair{1000, 700}}) {
+        // In one go, as a frame without the cache draws it.
+        glClearColor(0.1f, 0.1f, 0.2f, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        DrawFrameContent(width, height);
+        SetupOverlay(width, height);
+        DrawMinimap(*fog, background.get(), width);
+        DrawInterfaceStrip(strip.get(), width);
+        const std::vector<std::uint8_t> whole = ReadFramePixels(width, height);
+
+        // Split: the still part after the clear, the frame, the moving part.
+        glClear(GL_COLOR_BUFFER_BIT);
+        DrawStillInterface(fog->MapWidth, fog->MapHeight, background.get(), strip.get(), width, height);
+        DrawFrameContent(width, height);
+        SetupOverlay(width, height);
+        DrawMovingInterface(*fog, background.get(), strip.get(), width, height);
+        const std::vector<std::uint8_t> split = ReadFramePixels(width, height);
+
+        ASSERT_EQ(whole.size(), split.size());
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < whole.size(); ++i) differing += whole[i] != split[i];
+        EXPECT_EQ(differing, 0u) << width << "x" << height;
+        EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+
+        // The strip really is in both: without it, a large part differs.
+        glClear(GL_COLOR_BUFFER_BIT);
+        DrawFrameContent(width, height);
+        SetupOverlay(width, height);
+        DrawMinimap(*fog, background.get(), width);
+        const std::vector<std::uint8_t> bare = ReadFramePixels(width, height);
+        std::size_t stripPixels = 0;
+        for (std::size_t i = 0; i + 3 < whole.size(); i += 4)
+            stripPixels += whole[i] != bare[i] || whole[i + 1] != bare[i + 1] || whole[i + 2] != bare[i + 2];
+        EXPECT_GT(stripPixels, static_cast<std::size_t>(width) * width / 8) << width;
     }
 }
 

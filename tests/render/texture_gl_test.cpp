@@ -4,13 +4,16 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "infra/data_dirs.h"
 #include "infra/errors.h"
 #include "infra/resource_manager.h"
 #include "render/gl_capabilities.h"
 #include "render/texture.h"
+#include "render/texture_image.h"
 #include "tests/support/gl_test_window.h"
 #include "tests/support/image_bytes.h"
 #include "tests/support/temp_folder.h"
@@ -138,6 +141,61 @@ TEST_F(TextureGlTest, SizeChecksFollowTheDriver) {
     EXPECT_NE(npot.TextureObject(), 0u);
     EXPECT_NE(npot.Row(99), nullptr);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+}  // namespace
+}  // namespace orbitfall
+
+namespace orbitfall {
+namespace {
+
+// Every level of the bound texture's alpha, level 0 first.
+std::vector<std::vector<std::uint8_t>> AlphaLevels(unsigned texture, int size) {
+    std::vector<std::vector<std::uint8_t>> levels;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (int level = 0; (size >> level) > 0; ++level) {
+        std::vector<std::uint8_t> texels(static_cast<std::size_t>(size >> level) * (size >> level));
+        glGetTexImage(GL_TEXTURE_2D, level, GL_ALPHA, GL_UNSIGNED_BYTE, texels.data());
+        levels.push_back(std::move(texels));
+    }
+    return levels;
+}
+
+void Scribble(TTextureImage& image, int firstRow, int rows, std::uint8_t seed) {
+    for (int y = firstRow; y < firstRow + rows; ++y)
+        for (int x = 0; x < image.Width(); ++x) image.Row(y)[x] = static_cast<std::uint8_t>(seed + 37 * x + 11 * y);
+}
+
+TEST_F(TextureGlTest, UpdatedRowsGiveEveryLevelAWholeUploadGives) {
+    constexpr int Size = 64;
+    TTextureImage updated(Size, Size, TPixelFormat::Alpha8);
+    TTextureImage whole(Size, Size, TPixelFormat::Alpha8);
+    updated.KeepPixels = whole.KeepPixels = true;
+    EXPECT_FALSE(updated.UpdateRows(0, 1)) << "no texture object yet";
+    updated.Upload(true);
+    const unsigned object = updated.TextureObject();
+
+    // Two changes, the second one partly over the first: rows 10..19, 15..39.
+    Scribble(updated, 10, 10, 1);
+    ASSERT_TRUE(updated.UpdateRows(10, 10));
+    Scribble(updated, 15, 25, 99);
+    ASSERT_TRUE(updated.UpdateRows(15, 25));
+    EXPECT_EQ(updated.TextureObject(), object) << "the object is kept";
+
+    Scribble(whole, 10, 10, 1);
+    Scribble(whole, 15, 25, 99);
+    whole.Upload(true);
+    const auto a = AlphaLevels(updated.TextureObject(), Size);
+    const auto b = AlphaLevels(whole.TextureObject(), Size);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t level = 0; level < a.size(); ++level) EXPECT_EQ(a[level], b[level]) << "level " << level;
+    // The change reached the smaller levels: they differ from a never-changed texture.
+    TTextureImage plain(Size, Size, TPixelFormat::Alpha8);
+    plain.Upload(true);
+    EXPECT_NE(AlphaLevels(plain.TextureObject(), Size)[1], a[1]);
+
+    EXPECT_FALSE(updated.UpdateRows(60, 5)) << "rows beyond the picture";
 }
 
 }  // namespace
