@@ -40,6 +40,8 @@ public:
 
     // The selected map's bare name (empty when there is none).
     std::string SelectedMapName() const;
+    // Its start views (-1 when unknown or none is selected).
+    int SelectedStartViews() const;
     std::vector<std::string> MessageLines() const;
     const std::vector<TLobbyMap>& ListedMaps() const { return maps_; }
 

@@ -1,7 +1,21 @@
 #include "shell/sim/sim_options.h"
 
+#include <charconv>
+
 
 namespace orbitfall {
+namespace {
+
+// Seconds with an optional fraction ("0.5"), from 0.1 to 60.
+double SecondsOption(const std::string& option, const std::string& text) {
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size() || !(value >= 0.1 && value <= 60))
+        throw EUsageError(option + ": '" + text + "' is not a number of seconds from 0.1 to 60");
+    return value;
+}
+
+}  // namespace
 
 const char* const SimUsage =
     "usage:\n"
@@ -12,6 +26,7 @@ const char* const SimUsage =
     "                     [--script FILE] [--port P] [--user-dir DIR] [--stats]\n"
     "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
     "                     [--wait-ms MS] [--nudge-at F] [--stats]\n"
+    "  orbitfall-sim find [--port P] [--seconds S]\n"
     "  orbitfall-sim --help | --version\n";
 
 const char* const SimHelpIntro =
@@ -27,6 +42,11 @@ const char* const SimHelpDetails =
     "          \"verified N frames in T ms (R frames/s)\" or \"Replay-Fehler in frame N\"\n"
     "  host    hosts a lockstep game over TCP and waits for K clients\n"
     "  join    joins the game hosted on HOST\n"
+    "  find    asks the local network for games waiting in their lobby (UDP on the\n"
+    "          game port; only 127.0.0.1 when ORBITFALL_DISCOVERY=loopback) and\n"
+    "          prints one line per answer: \"game ADDRESS PORT NAME MAP PLAYERS\n"
+    "          STARTS\" (blanks in NAME and MAP as \"_\", \"-\" for no map, \"?\"\n"
+    "          for unknown start views)\n"
     "\nOptions:\n"
     "  --map NAME        the map (shipped: Kreuzung, Zweikampf, Weite; or a user map)\n"
     "  --players N       players of a run game, at least the map's start views\n"
@@ -48,6 +68,7 @@ const char* const SimHelpDetails =
     "  --frame-ms MS     the host's frame time (default 50)\n"
     "  --port P          TCP port (default 6112; host --port 0 picks a free port and\n"
     "                    prints \"port N\")\n"
+    "  --seconds S       how long find collects answers (default 1, 0.1 to 60)\n"
     "  --wait-ms MS      how long a client waits for the host's next frame\n"
     "                    (default 30000)\n"
     "  --nudge-at F      test aid: changes the client's world after frame F, to\n"
@@ -66,10 +87,12 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
     if ((o.Command == "help" || o.Command == "version") && args.size() == 1) return o;
     if (o.Command == "help" || o.Command == "version")
         throw EUsageError("unexpected argument '" + args[1] + "'");
-    if (o.Command != "run" && o.Command != "verify" && o.Command != "host" && o.Command != "join")
+    if (o.Command != "run" && o.Command != "verify" && o.Command != "host" && o.Command != "join" &&
+        o.Command != "find")
         throw EUsageError("unknown command '" + o.Command + "'");
 
     const bool run = o.Command == "run", host = o.Command == "host", join = o.Command == "join";
+    const bool find = o.Command == "find";
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
@@ -82,6 +105,8 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
             return o;
         }
         if (host && a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
+        else if (find && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
+        else if (find && a == "--seconds") o.Seconds = SecondsOption(a, value());
         else if (join && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();
         else if ((host || join) && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
@@ -116,6 +141,7 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         if (o.Frames < 0) throw EUsageError("host needs --frames");
     } else if (join) {
         if (o.Host.empty()) throw EUsageError("join needs the host's name or address");
+    } else if (find) {
     } else if (o.Replay.empty()) {
         throw EUsageError("verify needs a replay file");
     }

@@ -2,6 +2,9 @@
 // with real X input under Xvfb: what a person sees and can do before a game.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <regex>
 
 #include "tests/shell/game_player.h"
@@ -127,4 +130,42 @@ TEST(Lobby, StartClickFailingShowsTheLobbyAgainWithTheErrorOnHostAndClient) {
     // The client's start failed the same way: its lobby is back with the note.
     EXPECT_TRUE(client.WaitForLog("Lobby: Packet-Error"));
     EXPECT_FALSE(client.Window("^lobbyform$").empty());
+}
+
+// A game hosted on this machine (asked on loopback only) is listed first,
+// with its machine, map, players and start views; a double click on it
+// joins, and the game runs on both.
+TEST(ServerSelection, AHostWaitingInItsLobbyIsListedAndADoubleClickJoinsIt) {
+    ::setenv("ORBITFALL_DISCOVERY", "loopback", 1);
+    TempFolder hostDir;
+    ChildProcess host({ORBITFALL_SIM, "host", "--port", "0", "--user-dir", hostDir.Path(), "--clients", "1", "--map",
+                       "Zweikampf", "--frames", "60", "--frame-ms", "20"},
+                      hostDir.Path() + "out.txt");
+    std::smatch m;
+    for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
+        const std::string out = host.Output();
+        if (std::regex_search(out, m, std::regex(R"(^port ([0-9]+)\n)"))) break;
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_FALSE(m.empty()) << host.Output();
+    const std::string port = m[1];
+
+    // This copy asks on the host's port; Hosts.txt comes after what answers.
+    Player p(false, "remembered-pc\n", {"--port", port});
+    const std::string window = p.Window("^Serverauswahl$");
+    ASSERT_FALSE(window.empty()) << p.process->Output();
+    char machine[256] = {};
+    ::gethostname(machine, sizeof machine - 1);
+    const std::string line = std::string(machine) + "  Zweikampf  1/2 at 127.0.0.1:" + port;
+    ASSERT_TRUE(p.WaitForLog("Found game " + line)) << p.Log();
+    RunCommand({X_SCREENSHOT, window, p.folder.Path() + "serverauswahl.png"});
+
+    Xdotool({"windowraise", window});
+    Xdotool({"mousemove", "--window", window, "60", "51", "click", "--repeat", "2", "--delay", "80", "1"});
+    EXPECT_TRUE(p.WaitForLog("Joining 127.0.0.1:" + port + "\r\n")) << p.Log();
+    EXPECT_FALSE(p.Window("^(Orbitfall|Move:)", 20s).empty());
+    EXPECT_EQ(host.Wait(30s), 0) << host.Output();
+    EXPECT_NE(host.Output().find("frame 59 checksum"), std::string::npos);
+    // The client played along without an error.
+    EXPECT_EQ(p.Log().find("Error box"), std::string::npos);
 }

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Measures finding a game across a link (root): a host waiting in its lobby
+# in one network namespace, `orbitfall-sim find` in another, joined by a veth
+# pair. Prints, over 10 runs, the milliseconds from starting find to its line
+# for the game (median, min, max; the window lists an answer the moment it
+# arrives, so this is what the Hosts list takes, plus starting a process), and
+# the bytes one round puts on the link (veth counters: Ethernet frames).
+# Usage: scripts/measure-discovery.sh [build-dir]   (default: build)
+set -euo pipefail
+# Whatever this starts outside the namespaces asks on loopback only; inside
+# them the query goes to the link's broadcast address.
+export ORBITFALL_DISCOVERY=loopback
+cd "$(dirname "$0")/.."
+sim=$(realpath "${1:-build}/orbitfall-sim")
+id=$$
+ns_host=ofmh$id
+ns_peer=ofmp$id
+veth_host=ofwh$id
+veth_peer=ofwp$id
+net=10.$((id % 200 + 20)).$(((id / 200) % 250 + 1))
+work=$(mktemp -d)
+host_pid=""
+cleanup() {
+    [[ -n $host_pid ]] && kill "$host_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    ip netns del "$ns_host" 2>/dev/null || true
+    ip netns del "$ns_peer" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+ip netns add "$ns_host"
+ip netns add "$ns_peer"
+ip link add "$veth_host" type veth peer name "$veth_peer"
+ip link set "$veth_host" netns "$ns_host"
+ip link set "$veth_peer" netns "$ns_peer"
+ip netns exec "$ns_host" ip addr add "$net.1/24" brd + dev "$veth_host"
+ip netns exec "$ns_peer" ip addr add "$net.2/24" brd + dev "$veth_peer"
+for ns in "$ns_host" "$ns_peer"; do ip netns exec "$ns" ip link set lo up; done
+ip netns exec "$ns_host" ip link set "$veth_host" up
+ip netns exec "$ns_peer" ip link set "$veth_peer" up
+
+counter() { ip netns exec "$ns_peer" cat "/sys/class/net/$veth_peer/statistics/$1"; }
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+
+times=()
+for run in $(seq 1 10); do
+    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Kreuzung --frames 1 \
+        --user-dir "$work/" >"$work/host.txt" 2>&1 &
+    host_pid=$!
+    # Ready when its UDP port is bound.
+    for _ in $(seq 1 200); do
+        ip netns exec "$ns_host" ss -uln | grep -q ':6112 ' && break
+        sleep 0.01
+    done
+    tx0=$(counter tx_bytes); rx0=$(counter rx_bytes); txp0=$(counter tx_packets); rxp0=$(counter rx_packets)
+    start=$(now_ms)
+    got=""
+    while read -r line; do
+        [[ $line == game* ]] && { got=$(now_ms); echo "$line" >"$work/line.txt"; }
+    done < <(ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$sim" find --seconds 1)
+    [[ -n $got ]] || { echo "run $run: no answer" >&2; exit 1; }
+    times+=($((got - start)))
+    tx=$(( $(counter tx_bytes) - tx0 )); rx=$(( $(counter rx_bytes) - rx0 ))
+    txp=$(( $(counter tx_packets) - txp0 )); rxp=$(( $(counter rx_packets) - rxp0 ))
+    kill "$host_pid" 2>/dev/null || true
+    wait "$host_pid" 2>/dev/null || true
+    host_pid=""
+done
+sorted=($(printf '%s\n' "${times[@]}" | sort -n))
+echo "answer line: $(cat "$work/line.txt")"
+echo "find to listed (ms, 10 runs): median $(( (sorted[4] + sorted[5]) / 2 )) min ${sorted[0]} max ${sorted[9]}  all: ${times[*]}"
+echo "last round on the link: sent $tx bytes in $txp frames, received $rx bytes in $rxp frames (Ethernet frames; ARP included when the neighbour was not known)"
