@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Measures finding a game across a link (root): a host waiting in its lobby
 # in one network namespace, `orbitfall-sim find` in another, joined by a veth
-# pair. Prints, over 10 runs, the milliseconds from starting find to its line
-# for the game (median, min, max; the window lists an answer the moment it
-# arrives, so this is what the Hosts list takes, plus starting a process), and
-# the bytes one round puts on the link (veth counters: Ethernet frames).
+# pair. Prints, over 10 runs, the milliseconds from sending the query to the
+# game being listed (find --stats; the server selection lists an answer on
+# the same event-loop turn it arrives), the same from starting the find
+# process (what a script sees, process start included), and the bytes one
+# round puts on the link: UDP payload and the veth counters (Ethernet frames).
 # Usage: scripts/measure-discovery.sh [build-dir]   (default: build)
 set -euo pipefail
 # Whatever this starts outside the namespaces asks on loopback only; inside
@@ -44,6 +45,7 @@ counter() { ip netns exec "$ns_peer" cat "/sys/class/net/$veth_peer/statistics/$
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
 times=()
+listed=()
 for run in $(seq 1 10); do
     ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Kreuzung --frames 1 \
         --user-dir "$work/" >"$work/host.txt" 2>&1 &
@@ -58,16 +60,20 @@ for run in $(seq 1 10); do
     got=""
     while read -r line; do
         [[ $line == game* ]] && { got=$(now_ms); echo "$line" >"$work/line.txt"; }
-    done < <(ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$sim" find --seconds 1)
+        [[ $line == stats* ]] && echo "$line" >"$work/stats.txt"
+    done < <(ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$sim" find --seconds 1 --stats)
     [[ -n $got ]] || { echo "run $run: no answer" >&2; exit 1; }
     times+=($((got - start)))
+    listed+=($(awk '{print $9}' "$work/stats.txt"))
     tx=$(( $(counter tx_bytes) - tx0 )); rx=$(( $(counter rx_bytes) - rx0 ))
     txp=$(( $(counter tx_packets) - txp0 )); rxp=$(( $(counter rx_packets) - rxp0 ))
     kill "$host_pid" 2>/dev/null || true
     wait "$host_pid" 2>/dev/null || true
     host_pid=""
 done
-sorted=($(printf '%s\n' "${times[@]}" | sort -n))
+median() { printf '%s\n' "$@" | sort -g | awk '{v[NR]=$1} END {printf "median %s min %s max %s", (v[5]+v[6])/2, v[1], v[10]}'; }
 echo "answer line: $(cat "$work/line.txt")"
-echo "find to listed (ms, 10 runs): median $(( (sorted[4] + sorted[5]) / 2 )) min ${sorted[0]} max ${sorted[9]}  all: ${times[*]}"
+echo "$(cat "$work/stats.txt")"
+echo "query to listed (ms, 10 runs): $(median "${listed[@]}")  all: ${listed[*]}"
+echo "find process start to line (ms, 10 runs): $(median "${times[@]}")  all: ${times[*]}"
 echo "last round on the link: sent $tx bytes in $txp frames, received $rx bytes in $rxp frames (Ethernet frames; ARP included when the neighbour was not known)"

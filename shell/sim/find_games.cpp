@@ -31,7 +31,11 @@ int FindGames(const TSimOptions& o) {
     TEventLoop loop;
     TGameFinder finder(loop);
     std::size_t printed = 0;
+    const auto begin = std::chrono::steady_clock::now();
+    double firstMs = -1;
     finder.OnChange = [&] {
+        if (firstMs < 0 && !finder.Games().empty())
+            firstMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
         // Each game once, when it first answers.
         for (; printed < finder.Games().size(); ++printed) std::printf("%s\n", FindLine(finder.Games()[printed]).c_str());
         std::fflush(stdout);
@@ -44,6 +48,10 @@ int FindGames(const TSimOptions& o) {
         loop.RunFor(std::min(left, std::chrono::milliseconds(10)));
     }
     finder.End();
+    if (o.Stats)
+        std::printf("stats query-bytes %llu datagrams %zu answer-bytes %llu first-answer-ms %.2f\n",
+                    static_cast<unsigned long long>(finder.QueryBytes()), finder.Datagrams(),
+                    static_cast<unsigned long long>(finder.AnswerBytes()), firstMs);
     return 0;
 }
 

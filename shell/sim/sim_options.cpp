@@ -26,7 +26,7 @@ const char* const SimUsage =
     "                     [--script FILE] [--port P] [--user-dir DIR] [--stats]\n"
     "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
     "                     [--wait-ms MS] [--nudge-at F] [--stats]\n"
-    "  orbitfall-sim find [--port P] [--seconds S]\n"
+    "  orbitfall-sim find [--port P] [--seconds S] [--stats]\n"
     "  orbitfall-sim --help | --version\n";
 
 const char* const SimHelpIntro =
@@ -73,7 +73,10 @@ const char* const SimHelpDetails =
     "                    (default 30000)\n"
     "  --nudge-at F      test aid: changes the client's world after frame F, to\n"
     "                    show that a diverging world is caught\n"
-    "  --stats           ends with frames per second, Lag and bytes on the wire\n"
+    "  --stats           ends with frames per second, Lag and bytes on the wire;\n"
+    "                    find: bytes of the query and the answers (UDP payload),\n"
+    "                    datagrams read and milliseconds from the query to the\n"
+    "                    first game listed (-1: none)\n"
     "  --help            this text; --version: the program's version\n"
     "\nExit codes: 0 done, 1 an error of the game (its message is printed),\n"
     "2 wrong usage.\n\n";
@@ -107,6 +110,7 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         if (host && a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
         else if (find && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
         else if (find && a == "--seconds") o.Seconds = SecondsOption(a, value());
+        else if (find && a == "--stats") o.Stats = true;
         else if (join && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();
         else if ((host || join) && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);

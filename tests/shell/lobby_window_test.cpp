@@ -163,7 +163,7 @@ TEST(ServerSelection, AHostWaitingInItsLobbyIsListedAndADoubleClickJoinsIt) {
     Xdotool({"windowraise", window});
     Xdotool({"mousemove", "--window", window, "60", "51", "click", "--repeat", "2", "--delay", "80", "1"});
     EXPECT_TRUE(p.WaitForLog("Joining 127.0.0.1:" + port + "\r\n")) << p.Log();
-    EXPECT_FALSE(p.Window("^(Orbitfall|Move:)", 20s).empty());
+    EXPECT_FALSE(FindWindow(p.process->Pid(), "^(Orbitfall|Move:)", 20s).empty());
     EXPECT_EQ(host.Wait(30s), 0) << host.Output();
     EXPECT_NE(host.Output().find("frame 59 checksum"), std::string::npos);
     // The client played along without an error.
