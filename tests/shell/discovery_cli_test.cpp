@@ -52,14 +52,14 @@ protected:
 
 TEST_F(DiscoveryCli, AHostIsFoundWithItsMapAndPlayersUntilItsGameStarts) {
     TempFolder hostDir, a, b;
-    auto host = Host(hostDir.Path(), {"--clients", "2", "--map", "Kreuzung", "--frames", "40", "--frame-ms", "20"});
+    auto host = Host(hostDir.Path(), {"--clients", "2", "--map", "Zweikampf", "--frames", "40", "--frame-ms", "20"});
     ASSERT_GT(port, 0);
-    const std::string prefix = "game 127.0.0.1 " + std::to_string(port) + " " + Machine() + " Kreuzung ";
-    EXPECT_EQ(FindUntil(prefix + "1 4\n"), prefix + "1 4\n");
+    const std::string prefix = "game 127.0.0.1 " + std::to_string(port) + " " + Machine() + " Zweikampf ";
+    EXPECT_EQ(FindUntil(prefix + "1 2\n"), prefix + "1 2\n");
     EXPECT_EQ(lastExit, 0);
 
     auto first = JoinInTurn(*host, 1, a.Path(), {"--frames", "40"});
-    EXPECT_EQ(FindUntil(prefix + "2 4\n"), prefix + "2 4\n");
+    EXPECT_EQ(FindUntil(prefix + "2 2\n"), prefix + "2 2\n");
 
     // The second client starts the game: from then on nobody is told of it.
     auto second = JoinInTurn(*host, 2, b.Path(), {"--frames", "40"});
