@@ -169,3 +169,55 @@ TEST(ServerSelection, AHostWaitingInItsLobbyIsListedAndADoubleClickJoinsIt) {
     // The client played along without an error.
     EXPECT_EQ(p.Log().find("Error box"), std::string::npos);
 }
+
+namespace {
+
+// What orbitfall-sim find prints for the port, asked on loopback; retried
+// while it is not the expected text (the lobby may still be getting there).
+std::string FindOn(const std::string& port, const std::string& expected, const std::string& folder) {
+    std::string out;
+    for (int i = 0; i < 15; ++i) {
+        ChildProcess find({ORBITFALL_SIM, "find", "--port", port, "--seconds", "0.3"}, folder + "find.txt");
+        find.Wait(10s);
+        out = find.Output();
+        if (out == expected) break;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(Lobby, AHostAnswersWithWhatItsLobbyShowsAndFallsSilentOnceItsGameRuns) {
+    ::setenv("ORBITFALL_DISCOVERY", "loopback", 1);
+    Player host;
+    const std::string selection = host.Window("^Serverauswahl$");
+    ASSERT_FALSE(selection.empty()) << host.process->Output();
+    ClickAt(selection, OpenX, ButtonY);
+    const std::string port = std::to_string(host.HostedPort());
+    const std::string lobby = host.Window("^lobbyform$");
+    ASSERT_FALSE(lobby.empty());
+    char name[256] = {};
+    ::gethostname(name, sizeof name - 1);
+    const std::string prefix = "game 127.0.0.1 " + port + " " + name + " ";
+    EXPECT_EQ(FindOn(port, prefix + "Kreuzung 1 4\n", host.folder.Path()), prefix + "Kreuzung 1 4\n");
+
+    TempFolder clientDir;
+    ChildProcess client({ORBITFALL_SIM, "join", "127.0.0.1", "--port", port, "--frames", "30", "--user-dir",
+                         clientDir.Path()},
+                        clientDir.Path() + "out.txt");
+    ASSERT_TRUE(host.WaitForLog("Lobby: A player joined the game"));
+    EXPECT_EQ(FindOn(port, prefix + "Kreuzung 2 4\n", host.folder.Path()), prefix + "Kreuzung 2 4\n");
+
+    // The host picks Zweikampf (the fourth map): the answer follows the lobby.
+    ClickAt(lobby, 80, 18);
+    std::this_thread::sleep_for(300ms);
+    Xdotool({"key", "Down", "Down", "Down", "Return"});
+    EXPECT_EQ(FindOn(port, prefix + "Zweikampf 2 2\n", host.folder.Path()), prefix + "Zweikampf 2 2\n");
+
+    ClickAt(lobby, StartX, StartY);
+    ASSERT_FALSE(FindWindow(host.process->Pid(), "^(Orbitfall|Move:)", 20s).empty());
+    ChildProcess late({ORBITFALL_SIM, "find", "--port", port, "--seconds", "0.5"}, host.folder.Path() + "late.txt");
+    EXPECT_EQ(late.Wait(10s), 0);
+    EXPECT_EQ(late.Output(), "");
+    EXPECT_EQ(client.Wait(30s), 0) << client.Output();
+}
