@@ -42,7 +42,7 @@ Tserverform::Tserverform(TEventLoop* loop, int port)
 
     if (loop != nullptr && port >= 1 && port <= 65535) {
         finder_ = std::make_unique<TGameFinder>(*loop);
-        finder_->OnChange = [this] { Rebuild(); };
+        finder_->OnChange = [this] { ScheduleRebuild(); };
     }
     Fl::add_timeout(timerInterval_, TimerTick, this);
     timerRunning_ = true;
@@ -51,6 +51,7 @@ Tserverform::Tserverform(TEventLoop* loop, int port)
 Tserverform::~Tserverform() {
     if (timerRunning_) Fl::remove_timeout(TimerTick, this);
     Fl::remove_timeout(RoundOver, this);
+    Fl::remove_timeout(RebuildDue, this);
     if (finder_) finder_->OnChange = nullptr;
 }
 
@@ -93,7 +94,21 @@ void Tserverform::RoundOver(void* self) {
     form->Upd->activate();
 }
 
+void Tserverform::ScheduleRebuild() {
+    if (rebuildPending_) return;
+    rebuildPending_ = true;
+    const double since = std::chrono::duration<double>(std::chrono::steady_clock::now() - lastRebuild_).count();
+    Fl::add_timeout(since >= RebuildSeconds ? 0.0 : RebuildSeconds - since, RebuildDue, this);
+}
+
+void Tserverform::RebuildDue(void* self) { static_cast<Tserverform*>(self)->Rebuild(); }
+
 void Tserverform::Rebuild() {
+    if (rebuildPending_) {
+        Fl::remove_timeout(RebuildDue, this);
+        rebuildPending_ = false;
+    }
+    lastRebuild_ = std::chrono::steady_clock::now();
     std::vector<TFoundGame> games = finder_ ? finder_->Games() : std::vector<TFoundGame>{};
     if (roundRunning_)
         for (const TFoundGame& old : previous_)

@@ -7,6 +7,7 @@
 // window opens, on Update and every 20 seconds), then the hosts joined
 // before and those of Hosts.txt. Asking never blocks the window: the answers
 // arrive on the event loop and are listed as they come.
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,6 +55,7 @@ public:
 
     // How long answers to one query are collected.
     static constexpr double AnswerWindowSeconds = 1.5;
+    static constexpr double RebuildSeconds = 0.05;
 
 private:
     struct TEntry {
@@ -64,6 +66,10 @@ private:
     void CloseWithResult(bool ok);
     static void TimerTick(void* self);
     static void RoundOver(void* self);
+    static void RebuildDue(void* self);
+    // Answers may come in floods: the list is rebuilt at most every
+    // RebuildSeconds, the first change of a quiet spell on the next turn.
+    void ScheduleRebuild();
     void Rebuild();
 
     int port_;
@@ -77,6 +83,8 @@ private:
     double timerInterval_ = 0.001;
     bool timerRunning_ = false;
     bool roundRunning_ = false;
+    bool rebuildPending_ = false;
+    std::chrono::steady_clock::time_point lastRebuild_{};
 };
 
 }  // namespace orbitfall

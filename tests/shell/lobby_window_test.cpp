@@ -2,6 +2,9 @@
 // with real X input under Xvfb: what a person sees and can do before a game.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -220,4 +223,68 @@ TEST(Lobby, AHostAnswersWithWhatItsLobbyShowsAndFallsSilentOnceItsGameRuns) {
     EXPECT_EQ(late.Wait(10s), 0);
     EXPECT_EQ(late.Output(), "");
     EXPECT_EQ(client.Wait(30s), 0) << client.Output();
+}
+
+// A peer that answers the window's query with garbage and then a thousand
+// answers of its own: one entry, cleaned, and the window keeps responding.
+TEST(ServerSelection, AFloodOfBadAndRepeatedAnswersLeavesOneCleanEntryAndAWorkingWindow) {
+    ::setenv("ORBITFALL_DISCOVERY", "loopback", 1);
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in self{};
+    self.sin_family = AF_INET;
+    self.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&self), sizeof self), 0);
+    socklen_t length = sizeof self;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&self), &length);
+    const int port = ntohs(self.sin_port);
+    timeval wait{10, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+
+    Player p(false, "", {"--port", std::to_string(port)});
+    std::uint8_t query[64];
+    sockaddr_in from{};
+    socklen_t fromLength = sizeof from;
+    const ssize_t n = ::recvfrom(fd, query, sizeof query, 0, reinterpret_cast<sockaddr*>(&from), &fromLength);
+    ASSERT_EQ(n, 9) << "no query from the window";
+    auto send = [&](const std::string& bytes) {
+        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&from), sizeof from);
+    };
+    // An answer built by hand: magic, version, the query's token, port, players, start views, texts.
+    auto answer = [&](int players, const std::string& name, const std::string& map) {
+        std::string a = "OFDA\x01";
+        a.append(reinterpret_cast<const char*>(query + 5), 4);
+        a += static_cast<char>(port & 0xFF);
+        a += static_cast<char>(port >> 8);
+        a += static_cast<char>(players);
+        a += '\x02';
+        a += static_cast<char>(name.size());
+        a += name;
+        a += static_cast<char>(map.size());
+        return a + map;
+    };
+    send("");
+    send(answer(1, "cut", "Zweikampf").substr(0, 12));
+    send(std::string(65507, 'A'));
+    send(answer(1, "bad\x1b[2J\xFFname", "Zweikampf"));
+    for (int i = 0; i < 1000; ++i) send(answer(1 + i % 2, "bad\x1b[2J\xFFname", "Zweikampf"));
+    ::close(fd);
+
+    const std::string hostText = "127.0.0.1:" + std::to_string(port);
+    ASSERT_TRUE(p.WaitForLog("Found game bad?[2J?name  Zweikampf  ")) << p.Log();
+    // The window answers at once: typing and Join still work.
+    const std::string window = p.Window("^Serverauswahl$");
+    ASSERT_FALSE(window.empty());
+    TypeInto(window, HostX, HostY, "127.0.0.1:1");
+    ClickAt(window, JoinX, ButtonY);
+    EXPECT_TRUE(p.WaitForLog("Joining 127.0.0.1:1\r\n", 5s));
+    p.DismissError();
+    // Every listed line named the one peer; no raw control byte reached the log.
+    const std::string log = p.Log();
+    const std::regex found("Found game ([^\r\n]*) at ([^\r\n]*)");
+    int lines = 0;
+    for (std::sregex_iterator it(log.begin(), log.end(), found), end; it != end; ++it, ++lines)
+        EXPECT_EQ((*it)[2], hostText);
+    EXPECT_GE(lines, 1);
+    EXPECT_EQ(log.find('\x1b'), std::string::npos);
 }
