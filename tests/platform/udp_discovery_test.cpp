@@ -194,34 +194,6 @@ TEST(UdpDiscovery, GarbageAndFloodsFromOnePeerLeaveOneCleanEntryAndTheLoopRespon
     EXPECT_LT(longest, 1000ms);
 }
 
-TEST(UdpDiscovery, AnswersToAnEarlierRoundAreNotListed) {
-    TEventLoop loop;
-    RawUdp peer;
-    TGameFinder finder(loop);
-    finder.Begin(peer.Port(), Here);
-    sockaddr_in from{};
-    const auto first = peer.Receive(from);
-    const auto oldToken = DecodeDiscoveryQuery(first.data(), first.size());
-    ASSERT_TRUE(oldToken);
-    finder.Begin(peer.Port(), Here);
-    sockaddr_in from2{};
-    const auto second = peer.Receive(from2);
-    ASSERT_TRUE(DecodeDiscoveryQuery(second.data(), second.size()));
-    TDiscoveryAnswer answer;
-    answer.Token = *oldToken;
-    answer.Port = peer.Port();
-    answer.Players = 1;
-    answer.Name = "late";
-    peer.SendTo(from2, EncodeDiscoveryAnswer(answer));
-    answer.Token = *DecodeDiscoveryQuery(second.data(), second.size());
-    answer.Name = "current";
-    peer.SendTo(from2, EncodeDiscoveryAnswer(answer));
-    ASSERT_TRUE(RunUntil(loop, [&] { return finder.Games().size() == 1; }));
-    for (int i = 0; i < 5; ++i) loop.RunFor(5ms);
-    ASSERT_EQ(finder.Games().size(), 1u);
-    EXPECT_EQ(finder.Games()[0].Answer.Name, "current");
-}
-
 TEST(UdpDiscovery, TheResponderHoldsAFloodOfQueriesToItsAnswerRate) {
     TEventLoop loop;
     const int port = FreeUdpPort();
