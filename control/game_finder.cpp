@@ -23,6 +23,7 @@ int TGameFinder::Begin(int port, const std::vector<std::string>& targets) {
     queryBytes_ = 0;
     answerBytes_ = 0;
     const std::vector<std::uint8_t> query = EncodeDiscoveryQuery(round_.Token());
+    roundStart_ = std::chrono::steady_clock::now();
     const int sent = querier_->Send(targets, port, query);
     queryBytes_ = static_cast<std::uint64_t>(sent) * query.size();
     if (OnChange) OnChange();

@@ -3,6 +3,7 @@
 // round (broadcast, or loopback with ORBITFALL_DISCOVERY=loopback) and the
 // answers collected as they arrive, until the owner ends the round. Nothing
 // waits: the owner runs the loop and is told when the list changes.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,6 +37,8 @@ public:
     bool Running() const;
 
     const std::vector<TFoundGame>& Games() const { return round_.Games(); }
+    // When this round's query went out.
+    std::chrono::steady_clock::time_point RoundStart() const { return roundStart_; }
     std::size_t Datagrams() const { return round_.Datagrams(); }
     // Bytes of the queries sent and of the datagrams received this round.
     std::uint64_t QueryBytes() const { return queryBytes_; }
@@ -48,6 +51,7 @@ private:
     TDiscoveryRound round_;
     std::uint64_t queryBytes_ = 0;
     std::uint64_t answerBytes_ = 0;
+    std::chrono::steady_clock::time_point roundStart_{};
 };
 
 }  // namespace orbitfall

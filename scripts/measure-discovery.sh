@@ -6,6 +6,10 @@
 # the same event-loop turn it arrives), the same from starting the find
 # process (what a script sees, process start included), and the bytes one
 # round puts on the link: UDP payload and the veth counters (Ethernet frames).
+# With a DISPLAY (e.g. under scripts/with-xvfb.sh) it also starts the real
+# game in the other namespace 10 times and reads from its log how long after
+# the query the Serverauswahl list showed the game ("Found game ... after N
+# ms", written when the list is rebuilt with it).
 # Usage: scripts/measure-discovery.sh [build-dir]   (default: build)
 set -euo pipefail
 # Whatever this starts outside the namespaces asks on loopback only; inside
@@ -71,9 +75,42 @@ for run in $(seq 1 10); do
     wait "$host_pid" 2>/dev/null || true
     host_pid=""
 done
+window_times=()
+if [[ -n ${DISPLAY:-} && -x $(dirname "$sim")/orbitfall ]]; then
+    game=$(dirname "$sim")/orbitfall
+    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Kreuzung --frames 1 \
+        --user-dir "$work/" >"$work/host.txt" 2>&1 &
+    host_pid=$!
+    for _ in $(seq 1 200); do
+        ip netns exec "$ns_host" ss -uln | grep -q ':6112 ' && break
+        sleep 0.01
+    done
+    for run in $(seq 1 10); do
+        mkdir -p "$work/w$run"
+        ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$game" --user-dir "$work/w$run/" >/dev/null 2>&1 &
+        game_pid=$!
+        line=""
+        for _ in $(seq 1 1000); do
+            line=$(grep -a "Found game" "$work/w$run/log.txt" 2>/dev/null | head -1) && [[ -n $line ]] && break
+            sleep 0.01
+        done
+        kill "$game_pid" 2>/dev/null || true
+        wait "$game_pid" 2>/dev/null || true
+        [[ -n $line ]] || { echo "window run $run: not listed" >&2; exit 1; }
+        window_times+=($(sed -n 's/.* after \([0-9.]*\) ms.*/\1/p' <<<"$line"))
+    done
+    kill "$host_pid" 2>/dev/null || true
+    wait "$host_pid" 2>/dev/null || true
+    host_pid=""
+fi
+
 median() { printf '%s\n' "$@" | sort -g | awk '{v[NR]=$1} END {printf "median %s min %s max %s", (v[5]+v[6])/2, v[1], v[10]}'; }
 echo "answer line: $(cat "$work/line.txt")"
 echo "$(cat "$work/stats.txt")"
 echo "query to listed (ms, 10 runs): $(median "${listed[@]}")  all: ${listed[*]}"
 echo "find process start to line (ms, 10 runs): $(median "${times[@]}")  all: ${times[*]}"
+if (( ${#window_times[@]} )); then
+    echo "window: $(tr -d '\r' <<<"$line" | cut -f4)"
+    echo "Serverauswahl query to game listed (ms, 10 runs): $(median "${window_times[@]}")  all: ${window_times[*]}"
+fi
 echo "last round on the link: sent $tx bytes in $txp frames, received $rx bytes in $rxp frames (Ethernet frames; ARP included when the neighbour was not known)"

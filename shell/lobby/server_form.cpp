@@ -97,8 +97,14 @@ void Tserverform::RoundOver(void* self) {
 void Tserverform::ScheduleRebuild() {
     if (rebuildPending_) return;
     rebuildPending_ = true;
-    const double since = std::chrono::duration<double>(std::chrono::steady_clock::now() - lastRebuild_).count();
-    Fl::add_timeout(since >= RebuildSeconds ? 0.0 : RebuildSeconds - since, RebuildDue, this);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - spellStart_ >= RebuildSpell) {
+        spellStart_ = now;
+        rebuildsInSpell_ = 0;
+    }
+    const double wait = rebuildsInSpell_ < RebuildsPerSpell
+        ? 0.0 : std::chrono::duration<double>(spellStart_ + RebuildSpell - now).count();
+    Fl::add_timeout(wait, RebuildDue, this);
 }
 
 void Tserverform::RebuildDue(void* self) { static_cast<Tserverform*>(self)->Rebuild(); }
@@ -108,7 +114,7 @@ void Tserverform::Rebuild() {
         Fl::remove_timeout(RebuildDue, this);
         rebuildPending_ = false;
     }
-    lastRebuild_ = std::chrono::steady_clock::now();
+    ++rebuildsInSpell_;
     std::vector<TFoundGame> games = finder_ ? finder_->Games() : std::vector<TFoundGame>{};
     if (roundRunning_)
         for (const TFoundGame& old : previous_)
@@ -121,10 +127,15 @@ void Tserverform::Rebuild() {
     for (const TFoundGame& game : games) {
         TEntry entry{DiscoveryLabel(game.Answer),
                      DiscoveryHostText(game.Address, game.Answer.Port, TTcpController::DefaultPort)};
-        // Also what tests and a puzzled user read: which game was listed when.
+        // Also what tests, measurements and a puzzled user read: which game
+        // was listed, and how long after the query went out.
         const std::string line = entry.Label + " at " + entry.HostText;
         if (std::find(logged_.begin(), logged_.end(), line) == logged_.end() && logged_.size() < 256) {
-            Log("Network", 4, "Found game " + line);
+            const auto since = std::chrono::steady_clock::now() - finder_->RoundStart();
+            const long long micros = std::chrono::duration_cast<std::chrono::microseconds>(since).count();
+            Log("Network", 4,
+                "Found game " + line + " after " + std::to_string(micros / 1000) + "." +
+                    std::to_string(micros / 100 % 10) + " ms");
             logged_.push_back(line);
         }
         entries.push_back(std::move(entry));

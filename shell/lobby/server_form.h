@@ -55,7 +55,8 @@ public:
 
     // How long answers to one query are collected.
     static constexpr double AnswerWindowSeconds = 1.5;
-    static constexpr double RebuildSeconds = 0.05;
+    static constexpr std::chrono::milliseconds RebuildSpell{100};
+    static constexpr int RebuildsPerSpell = 4;
 
 private:
     struct TEntry {
@@ -67,8 +68,9 @@ private:
     static void TimerTick(void* self);
     static void RoundOver(void* self);
     static void RebuildDue(void* self);
-    // Answers may come in floods: the list is rebuilt at most every
-    // RebuildSeconds, the first change of a quiet spell on the next turn.
+    // Answers may come in floods: the list is rebuilt on the next turn of
+    // the loop, but no more than RebuildsPerSpell times in RebuildSpell;
+    // later changes wait for the next spell.
     void ScheduleRebuild();
     void Rebuild();
 
@@ -84,7 +86,8 @@ private:
     bool timerRunning_ = false;
     bool roundRunning_ = false;
     bool rebuildPending_ = false;
-    std::chrono::steady_clock::time_point lastRebuild_{};
+    std::chrono::steady_clock::time_point spellStart_{};
+    int rebuildsInSpell_ = 0;
 };
 
 }  // namespace orbitfall
