@@ -133,10 +133,14 @@ void Tserverform::Rebuild() {
         if (std::find(logged_.begin(), logged_.end(), line) == logged_.end() && logged_.size() < 256) {
             const auto since = std::chrono::steady_clock::now() - finder_->RoundStart();
             const long long micros = std::chrono::duration_cast<std::chrono::microseconds>(since).count();
-            Log("Network", 4,
-                "Found game " + line + " after " + std::to_string(micros / 1000) + "." +
-                    std::to_string(micros / 100 % 10) + " ms");
             logged_.push_back(line);
+            try {
+                Log("Network", 4,
+                    "Found game " + line + " after " + std::to_string(micros / 1000) + "." +
+                        std::to_string(micros / 100 % 10) + " ms");
+            } catch (const std::exception&) {
+                // A log that cannot be written must not cost the list.
+            }
         }
         entries.push_back(std::move(entry));
     }
@@ -155,18 +159,6 @@ void Tserverform::Rebuild() {
                 Hosts->value(static_cast<int>(i + 1));
                 break;
             }
-}
-
-std::vector<std::string> Tserverform::ListedLabels() const {
-    std::vector<std::string> labels;
-    for (const TEntry& entry : entries_) labels.push_back(entry.Label);
-    return labels;
-}
-
-std::vector<std::string> Tserverform::ListedHostTexts() const {
-    std::vector<std::string> texts;
-    for (const TEntry& entry : entries_) texts.push_back(entry.HostText);
-    return texts;
 }
 
 void Tserverform::HostsClick() {

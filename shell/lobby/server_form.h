@@ -49,16 +49,13 @@ public:
     void HostsDblClick();
     void OpenClick();
 
-    // The lines of Hosts as shown, and what a click on each puts into Host.
-    std::vector<std::string> ListedLabels() const;
-    std::vector<std::string> ListedHostTexts() const;
-
     // How long answers to one query are collected.
     static constexpr double AnswerWindowSeconds = 1.5;
     static constexpr std::chrono::milliseconds RebuildSpell{100};
     static constexpr int RebuildsPerSpell = 4;
 
 private:
+    // A line of Hosts and what a click on it puts into Host.
     struct TEntry {
         std::string Label;
         std::string HostText;

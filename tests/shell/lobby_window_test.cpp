@@ -137,11 +137,13 @@ TEST(Lobby, StartClickFailingShowsTheLobbyAgainWithTheErrorOnHostAndClient) {
 
 // A game hosted on this machine (asked on loopback only) is listed first,
 // with its machine, map, players and start views; a double click on it
-// joins, and the game runs on both.
+// joins its lobby, and the game, once started, runs on both.
 TEST(ServerSelection, AHostWaitingInItsLobbyIsListedAndADoubleClickJoinsIt) {
     ::setenv("ORBITFALL_DISCOVERY", "loopback", 1);
-    TempFolder hostDir;
-    ChildProcess host({ORBITFALL_SIM, "host", "--port", "0", "--user-dir", hostDir.Path(), "--clients", "1", "--map",
+    TempFolder hostDir, otherDir;
+    // Two clients: the game starts when a second one joins, after this
+    // window's copy sits in the lobby.
+    ChildProcess host({ORBITFALL_SIM, "host", "--port", "0", "--user-dir", hostDir.Path(), "--clients", "2", "--map",
                        "Zweikampf", "--frames", "60", "--frame-ms", "20"},
                       hostDir.Path() + "out.txt");
     std::smatch m;
@@ -159,18 +161,29 @@ TEST(ServerSelection, AHostWaitingInItsLobbyIsListedAndADoubleClickJoinsIt) {
     ASSERT_FALSE(window.empty()) << p.process->Output();
     char machine[256] = {};
     ::gethostname(machine, sizeof machine - 1);
-    const std::string line = std::string(machine) + "  Zweikampf  1/2 at 127.0.0.1:" + port;
+    const std::string line = std::string(machine) + "  Zweikampf  1/2 at 127.0.0.1:" + port + " after ";
     ASSERT_TRUE(p.WaitForLog("Found game " + line)) << p.Log();
     RunCommand({X_SCREENSHOT, window, p.folder.Path() + "serverauswahl.png"});
 
     Xdotool({"windowraise", window});
     Xdotool({"mousemove", "--window", window, "60", "51", "click", "--repeat", "2", "--delay", "80", "1"});
     EXPECT_TRUE(p.WaitForLog("Joining 127.0.0.1:" + port + "\r\n")) << p.Log();
-    EXPECT_FALSE(FindWindow(p.process->Pid(), "^(Orbitfall|Move:)", 20s).empty());
+    ASSERT_FALSE(p.Window("^lobbyform$").empty()) << p.Log();
+    for (auto end = std::chrono::steady_clock::now() + 10s;
+         host.Output().find("lobby: A player joined the game") == std::string::npos &&
+         std::chrono::steady_clock::now() < end;)
+        std::this_thread::sleep_for(20ms);
+
+    ChildProcess other({ORBITFALL_SIM, "join", "127.0.0.1", "--port", port, "--frames", "60", "--user-dir",
+                        otherDir.Path()},
+                       otherDir.Path() + "out.txt");
+    EXPECT_FALSE(FindWindow(p.process->Pid(), "^(Orbitfall|Move:)", 20s).empty()) << p.Log() << host.Output();
     EXPECT_EQ(host.Wait(30s), 0) << host.Output();
     EXPECT_NE(host.Output().find("frame 59 checksum"), std::string::npos);
+    EXPECT_EQ(other.Wait(30s), 0) << other.Output();
     // The client played along without an error.
     EXPECT_EQ(p.Log().find("Error box"), std::string::npos);
+    EXPECT_EQ(p.Log().find("Packet-Error"), std::string::npos);
 }
 
 namespace {
