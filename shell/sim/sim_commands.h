@@ -15,5 +15,7 @@ int FindGames(const TSimOptions& options);
 struct TFoundGame;
 // A "game ADDRESS PORT NAME MAP PLAYERS STARTS" line of find.
 std::string FindLine(const TFoundGame& game);
+// 0 when the two dumps' worlds are equal, 1 when they differ.
+int DiffDumps(const TSimOptions& options);
 
 }  // namespace orbitfall
