@@ -8,6 +8,7 @@
 #include "control/network_adapter.h"
 #include "control/tcp_controller.h"
 #include "infra/event_log.h"
+#include "shell/escape_key.h"
 
 namespace orbitfall {
 
@@ -38,7 +39,14 @@ Tserverform::Tserverform(TEventLoop* loop, int port)
     // A fixed dialog border with only the close button; centred on the screen.
     size_range(w(), h(), w(), h());
     position((Fl::w() - w()) / 2, (Fl::h() - h()) / 2);
-    callback([](Fl_Widget*, void* self) { static_cast<Tserverform*>(self)->CloseWithResult(false); }, this);
+    // The close box gives up; Escape does nothing (FLTK would close the
+    // window on it as on the close box).
+    callback(
+        [](Fl_Widget*, void* self) {
+            if (IsEscapeKeyClose()) return;
+            static_cast<Tserverform*>(self)->CloseWithResult(false);
+        },
+        this);
 
     if (loop != nullptr && port >= 1 && port <= 65535) {
         finder_ = std::make_unique<TGameFinder>(*loop);

@@ -82,7 +82,7 @@ TEST_F(DiscoveryCli, NobodyThereIsAnEmptyListAndBadOptionsAreWrongUsage) {
     }
     EXPECT_EQ(Find({"--port", std::to_string(port), "--seconds", "0.2"}), "");
     EXPECT_EQ(lastExit, 0);
-    for (const std::vector<std::string> bad :
+    for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--seconds", "0"}, {"--seconds", "61"}, {"--seconds", "x"}, {"--port", "0"},
           {"--port", "65536"}, {"--map", "Kreuzung"}}) {
         Find(bad);
