@@ -3,6 +3,9 @@
 # on Kreuzung, ordered into battle) and times its headless verification.
 # Usage: bench/verify_speed.sh [build-dir]   (default: build)
 set -euo pipefail
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+export ORBITFALL_DISCOVERY=loopback
 cd "$(dirname "$0")/.."
 build=${1:-build}
 user=$(mktemp -d)

@@ -15,7 +15,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORBITFALL_FUZZ_BUILD:-$root/build-fuzz}
 jobs=${ORBITFALL_FUZZ_JOBS:-1}
 all_targets=(fuzz_xml fuzz_game_load fuzz_replay fuzz_framing fuzz_lockstep_host fuzz_lockstep_client
-             fuzz_bmp fuzz_tga fuzz_dds fuzz_font_metrics fuzz_texture_config)
+             fuzz_bmp fuzz_tga fuzz_dds fuzz_font_metrics fuzz_texture_config fuzz_discovery)
 targets=("${@:-${all_targets[@]}}")
 
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \

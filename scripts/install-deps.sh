@@ -11,6 +11,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core libpng-dev
   dpkg-dev file desktop-file-utils appstream lintian
   python3  # scripts/measure-hostile-peers.py
+  iproute2 hostname  # network namespaces of tests/network/ and scripts/measure-discovery.sh
 )
 
 missing=()

@@ -6,6 +6,9 @@
 # replay says which frame executed which order.
 #   scripts/measure-command-lag.sh [BUILD_DIR] [ORDERS]
 set -euo pipefail
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+export ORBITFALL_DISCOVERY=loopback
 build=${1:-build}; orders=${2:-100}
 work=$(mktemp -d); trap 'kill $host_pid $client_pid 2>/dev/null; rm -rf "$work"' EXIT
 if [ -z "${DISPLAY:-}" ]; then source "$(dirname "$0")/xvfb.sh"; start_xvfb; fi

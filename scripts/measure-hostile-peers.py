@@ -26,6 +26,10 @@ import sys
 import tempfile
 import time
 
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+os.environ["ORBITFALL_DISCOVERY"] = "loopback"
+
 KINDS = ("drain", "flood", "stale")
 build = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1] in KINDS else "build"
 which = [a for a in sys.argv[1:] if a in KINDS] or list(KINDS)

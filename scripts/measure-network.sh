@@ -6,6 +6,9 @@
 #     with a 1 ms host frame: frames per second of host and clients.
 # Usage: scripts/measure-network.sh [build-dir]   (default: build)
 set -euo pipefail
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+export ORBITFALL_DISCOVERY=loopback
 cd "$(dirname "$0")/.."
 sim=${1:-build}/orbitfall-sim
 work=$(mktemp -d)

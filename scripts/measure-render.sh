@@ -7,6 +7,9 @@
 # Render measured in microseconds).
 # Usage: scripts/measure-render.sh [build-dir]   (FRAMES=1000 SKIP=300 by default)
 set -euo pipefail
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+export ORBITFALL_DISCOVERY=loopback
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build}")
 frames=${FRAMES:-1000}

@@ -5,6 +5,9 @@
 #   bash scripts/soak.sh [FRAMES] [FRAME_MS] [SEED]
 # BUILD_DIR (default build-soak) is configured as Release if it does not exist.
 set -euo pipefail
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+export ORBITFALL_DISCOVERY=loopback
 cd "$(dirname "$0")/.."
 
 build="${BUILD_DIR:-build-soak}"

@@ -3,6 +3,9 @@
 # the Release build, then the Debug build with AddressSanitizer and
 # UndefinedBehaviorSanitizer (the deterministic golden games must agree in both).
 set -euo pipefail
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+export ORBITFALL_DISCOVERY=loopback
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh

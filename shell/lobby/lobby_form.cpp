@@ -85,6 +85,12 @@ std::string Tlobbyform::SelectedMapName() const {
     return maps_[static_cast<std::size_t>(index)].Name;
 }
 
+int Tlobbyform::SelectedStartViews() const {
+    const int index = Map->value();
+    if (index < 0 || static_cast<std::size_t>(index) >= maps_.size()) return -1;
+    return maps_[static_cast<std::size_t>(index)].StartViews;
+}
+
 void Tlobbyform::StartClick() {
     hide();
     try {

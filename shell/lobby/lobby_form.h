@@ -45,6 +45,8 @@ public:
 
     // The selected map's bare name (empty when there is none).
     std::string SelectedMapName() const;
+    // Its start views (-1 when unknown or none is selected).
+    int SelectedStartViews() const;
     std::vector<std::string> MessageLines() const;
     // The Players list as shown, one string per line, columns joined by a tab.
     std::vector<std::string> PlayerLines() const;

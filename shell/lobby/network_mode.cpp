@@ -1,20 +1,24 @@
 #include "shell/lobby/network_mode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <memory>
 
 #include "control/host_list.h"
+#include "control/lobby_beacon.h"
 #include "control/tcp_controller.h"
 #include "infra/data_dirs.h"
 #include "infra/errors.h"
 #include "infra/event_log.h"
 #include "infra/language.h"
+#include "infra/text_encoding.h"
+#include "platform/message_box.h"
 #include "shell/game/game_options.h"
 #include "shell/game/replay_mode.h"
 #include "shell/lobby/fltk_shell.h"
 #include "shell/lobby/host_text.h"
-#include "platform/message_box.h"
+#include "shell/lobby/lobby_form.h"
 #include "shell/lobby/server_form.h"
 #include "simulation/game.h"
 
@@ -26,7 +30,7 @@ namespace {
 // with the host text that failed still in it.
 std::unique_ptr<TTcpController> SelectServer(TFltkShell& shell, TMessageBox& messageBox, int port) {
     std::unique_ptr<TTcpController> controller;
-    Tserverform serverform;
+    Tserverform serverform(&shell.EventLoop(), port);
     while (!controller) {
         if (!serverform.ShowModal()) break;
         const std::string text = serverform.HostText();
@@ -78,6 +82,18 @@ int RunNetworkMode(const TGameOptions& options, TMessageBox& messageBox) {
     Log("Network", 4, tcp.IsServer() ? "Hosting on port " + std::to_string(tcp.Adapter().Port)
                                      : std::string("Joined"));
     shell.OnStartGame = [&tcp] { tcp.StartGame(); };
+    // A host is found by players looking for games while its lobby is open
+    // (not while a game runs): the lobby says which map and how many players.
+    std::unique_ptr<TLobbyBeacon> beacon;
+    if (tcp.IsServer())
+        beacon = std::make_unique<TLobbyBeacon>(
+            shell.EventLoop(), tcp.Adapter().Port, [&shell, &tcp]() -> std::optional<TLobbyState> {
+                const Tlobbyform* lobby = shell.Lobby();
+                if (lobby == nullptr || !lobby->visible() || shell.GameWindowOpen()) return std::nullopt;
+                // Seated players only: a connection counts once it has greeted.
+                return TLobbyState{std::max(1, tcp.PlayersPresent()), ToUtf8(lobby->SelectedMapName()),
+                                   lobby->SelectedStartViews()};
+            });
     std::ofstream trace;
     if (!options.OrderTrace.empty()) {
         trace.open(options.OrderTrace);
@@ -97,6 +113,7 @@ int RunNetworkMode(const TGameOptions& options, TMessageBox& messageBox) {
     // Tear-down in reverse order: the windows (the game window before the
     // game it draws), the controller with the game and the replay file; the
     // shell's socket loop goes last.
+    beacon.reset();
     tcp.Adapter().OnDisconnect = nullptr;
     tcp.OnFrameStart = nullptr;
     shell.OnStartGame = nullptr;

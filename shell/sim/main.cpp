@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Network games are watched while they run: one line at a time.
-    if (options.Command == "host" || options.Command == "join") std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (options.Command == "host" || options.Command == "join" || options.Command == "find")
+        std::setvbuf(stdout, nullptr, _IOLBF, 0);
     // Comparing two files needs no data folders.
     if (options.Command == "diff") {
         try {
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
         if (options.Command == "run") return RunGame(options);
         if (options.Command == "verify") return VerifyReplay(options);
         if (options.Command == "host") return HostGame(options);
+        if (options.Command == "find") return FindGames(options);
         return JoinGame(options);
     } catch (const std::exception& e) {
         std::fflush(stdout);

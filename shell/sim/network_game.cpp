@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "control/frame_loop.h"
+#include "control/lobby_beacon.h"
 #include "control/lockstep_client.h"
 #include "control/lockstep_host.h"
 #include "control/start_check.h"
+#include "infra/data_dirs.h"
+#include "infra/text_encoding.h"
+#include "shell/lobby/map_list.h"
 #include "shell/sim/console_shell.h"
 #include "shell/sim/script.h"
 #include "shell/sim/sim_commands.h"
@@ -126,10 +130,26 @@ int HostGame(const TSimOptions& o) {
     session.Attach(controller);
     if (o.Seed) controller.SeedOverride = *o.Seed;
 
+    // Found by players looking for games while it waits for its clients
+    // (players present: the host and the clients seated);
+    // once the game starts it no longer answers.
+    bool started = false;
+    int startViews = -1;
+    try {
+        startViews = CountStartViews(ResolveFileName("maps\\" + o.Map + ".ofm"));
+    } catch (const std::exception&) {
+        // A name that cannot be a file: the game's set-up says so in words.
+    }
+    TLobbyBeacon beacon(shell.EventLoop(), controller.Adapter().Port, [&]() -> std::optional<TLobbyState> {
+        if (started) return std::nullopt;
+        return TLobbyState{static_cast<int>(controller.PlayerNames().size()) + 1, ToUtf8(o.Map), startViews};
+    });
+
     // Seated clients only: a connection takes a seat once it has greeted.
     while (std::cmp_less(controller.PlayerNames().size(), o.Clients)) shell.RunFor(std::chrono::milliseconds(10));
     // Frames run on the timer while the host waits for its clients to be
     // ready; once the last one has run, the wait gives up too.
+    started = true;
     controller.StartGame();
     while (!session.Done()) shell.RunFor(std::chrono::milliseconds(20));
     if (o.Stats) session.PrintStats();

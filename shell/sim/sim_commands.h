@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "shell/sim/sim_options.h"
 
 namespace orbitfall {
@@ -8,6 +10,11 @@ int RunGame(const TSimOptions& options);
 int VerifyReplay(const TSimOptions& options);
 int HostGame(const TSimOptions& options);
 int JoinGame(const TSimOptions& options);
+int FindGames(const TSimOptions& options);
+
+struct TFoundGame;
+// A "game ADDRESS PORT NAME MAP PLAYERS STARTS" line of find.
+std::string FindLine(const TFoundGame& game);
 // 0 when the two dumps' worlds are equal, 1 when they differ.
 int DiffDumps(const TSimOptions& options);
 

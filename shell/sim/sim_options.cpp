@@ -1,7 +1,21 @@
 #include "shell/sim/sim_options.h"
 
+#include <charconv>
+
 
 namespace orbitfall {
+namespace {
+
+// Seconds with an optional fraction ("0.5"), from 0.1 to 60.
+double SecondsOption(const std::string& option, const std::string& text) {
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size() || !(value >= 0.1 && value <= 60))
+        throw EUsageError(option + ": '" + text + "' is not a number of seconds from 0.1 to 60");
+    return value;
+}
+
+}  // namespace
 
 const char* const SimUsage =
     "usage:\n"
@@ -12,6 +26,7 @@ const char* const SimUsage =
     "                     [--script FILE] [--port P] [--user-dir DIR] [--stats]\n"
     "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
     "                     [--wait-ms MS] [--nudge-at F] [--stats]\n"
+    "  orbitfall-sim find [--port P] [--seconds S] [--stats]\n"
     "  orbitfall-sim diff DUMP1 DUMP2 [--frame F]\n"
     "  orbitfall-sim --help | --version\n";
 
@@ -28,6 +43,11 @@ const char* const SimHelpDetails =
     "          \"verified N frames in T ms (R frames/s)\" or \"Replay-Fehler in frame N\"\n"
     "  host    hosts a lockstep game over TCP and waits for K clients\n"
     "  join    joins the game hosted on HOST\n"
+    "  find    asks the local network for games waiting in their lobby (UDP on the\n"
+    "          game port; only 127.0.0.1 when ORBITFALL_DISCOVERY=loopback) and\n"
+    "          prints one line per answer: \"game ADDRESS PORT NAME MAP PLAYERS\n"
+    "          STARTS\" (blanks in NAME and MAP as \"_\", \"-\" for no map, \"?\"\n"
+    "          for unknown start views)\n"
     "  diff    compares two world dumps (a Desync/ file of the user folder, or\n"
     "          saved output of --dump-at) and names the first object and field\n"
     "          where they differ, e.g. \"frame 812: object 17 TControlledUnit of\n"
@@ -58,11 +78,15 @@ const char* const SimHelpDetails =
     "  --frame-ms MS     the host's frame time (default 50)\n"
     "  --port P          TCP port (default 6112; host --port 0 picks a free port and\n"
     "                    prints \"port N\")\n"
+    "  --seconds S       how long find collects answers (default 1, 0.1 to 60)\n"
     "  --wait-ms MS      how long a client waits for the host's next frame\n"
     "                    (default 30000)\n"
     "  --nudge-at F      test aid: changes the client's world after frame F, to\n"
     "                    show that a diverging world is caught\n"
-    "  --stats           ends with frames per second, Lag and bytes on the wire\n"
+    "  --stats           ends with frames per second, Lag and bytes on the wire;\n"
+    "                    find: bytes of the query and the answers (UDP payload),\n"
+    "                    datagrams read and milliseconds from the query to the\n"
+    "                    first game listed (-1: none)\n"
     "  --help            this text; --version: the program's version\n"
     "\nExit codes: 0 done, 1 an error of the game (its message is printed),\n"
     "2 wrong usage. diff: 0 equal worlds, 1 different worlds, 2 wrong usage or\n"
@@ -78,10 +102,11 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
     if (o.Command == "help" || o.Command == "version")
         throw EUsageError("unexpected argument '" + args[1] + "'");
     if (o.Command != "run" && o.Command != "verify" && o.Command != "host" && o.Command != "join" &&
-        o.Command != "diff")
+        o.Command != "find" && o.Command != "diff")
         throw EUsageError("unknown command '" + o.Command + "'");
 
     const bool run = o.Command == "run", host = o.Command == "host", join = o.Command == "join";
+    const bool find = o.Command == "find";
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
@@ -96,6 +121,9 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         if (o.Command == "diff" && a == "--frame") o.DiffFrame = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
         else if (o.Command == "diff" && o.DiffFiles.size() < 2 && !a.starts_with("--")) o.DiffFiles.push_back(a);
         else if (host && a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
+        else if (find && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
+        else if (find && a == "--seconds") o.Seconds = SecondsOption(a, value());
+        else if (find && a == "--stats") o.Stats = true;
         else if (join && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();
         else if ((host || join) && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
@@ -130,6 +158,7 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         if (o.Frames < 0) throw EUsageError("host needs --frames");
     } else if (join) {
         if (o.Host.empty()) throw EUsageError("join needs the host's name or address");
+    } else if (find) {
     } else if (o.Command == "diff") {
         if (o.DiffFiles.size() != 2) throw EUsageError("diff needs two dump files");
     } else if (o.Replay.empty()) {
