@@ -37,35 +37,64 @@ void TRegisteredObject::UnlinkCell() {
     Linked = false;
 }
 
-bool TGame::FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::int32_t top,
-                            std::int32_t right, std::int32_t bottom, TPlayerMask mask) const {
-    std::int32_t player = 0;
-    std::int32_t col = left;
-    std::int32_t row = top;
-    if (cursor) {
-        if (cursor->NextInCell) {
-            cursor = cursor->NextInCell;
-            return true;
-        }
-        player = cursor->Owner;
-        col = cursor->CellX + 1;
-        row = cursor->CellY;
-    }
+// The cell scan shared by the queries: the head of the first non-empty cell
+// at or after (player, col, row) in query order, or nullptr. A caller
+// continuing after an object passes that object's owner and the cell after
+// its own, exactly as a fresh scan from the cursor would.
+TRegisteredObject* TGame::FirstHeadFrom(std::int32_t player, std::int32_t col, std::int32_t row,
+                                        std::int32_t left, std::int32_t top, std::int32_t right,
+                                        std::int32_t bottom, TPlayerMask mask) const {
     if (left < 0 || top < 0 || right >= CellCols || bottom >= CellRows) throw ERangeError();
-    if (left <= right && top <= bottom) {
-        const std::int32_t lastPlayer = PlayerCount < 15 ? PlayerCount : 15;
-        for (; player <= lastPlayer; ++player, col = left, row = top) {
-            if ((mask & (1u << player)) == 0) continue;
-            const TPlayer& p = *Players[player];
-            for (; row <= bottom; ++row, col = left) {
-                for (; col <= right; ++col) {
-                    if (TRegisteredObject* head = p.GridHead(col, row)) {
-                        cursor = head;
-                        return true;
-                    }
-                }
+    if (left > right || top > bottom) return nullptr;
+    const std::int32_t lastPlayer = PlayerCount < 15 ? PlayerCount : 15;
+    for (; player <= lastPlayer; ++player, col = left, row = top) {
+        if ((mask & (1u << player)) == 0) continue;
+        const TPlayer& p = *Players[player];
+        for (; row <= bottom; ++row, col = left) {
+            for (; col <= right; ++col) {
+                if (TRegisteredObject* head = p.GridHead(col, row)) return head;
             }
         }
+    }
+    return nullptr;
+}
+
+bool TGame::FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::int32_t top,
+                            std::int32_t right, std::int32_t bottom, TPlayerMask mask) const {
+    if (cursor == nullptr) {
+        cursor = FirstHeadFrom(0, left, top, left, top, right, bottom, mask);
+    } else if (cursor->NextInCell) {
+        cursor = cursor->NextInCell;
+    } else {
+        cursor = FirstHeadFrom(cursor->Owner, cursor->CellX + 1, cursor->CellY, left, top, right, bottom, mask);
+    }
+    return cursor != nullptr;
+}
+
+// The circle and box queries walk the candidates themselves instead of
+// calling FindNextInCells once per candidate: within one call the centre,
+// and so the cell rectangle, is fixed, and the candidates are visited in
+// exactly the order FindNextInCells would hand them out. Only the first
+// object inside the shape is returned, as before.
+template <class Inside>
+bool TGame::WalkCandidates(TRegisteredObject*& cursor, std::int32_t left, std::int32_t top,
+                           std::int32_t right, std::int32_t bottom, TPlayerMask mask,
+                           const Inside& inside) const {
+    TRegisteredObject* last = cursor;
+    TRegisteredObject* o = cursor ? cursor->NextInCell
+                                  : FirstHeadFrom(0, left, top, left, top, right, bottom, mask);
+    for (;;) {
+        for (; o; o = o->NextInCell) {
+            if (inside(*o)) {
+                cursor = o;
+                return true;
+            }
+            last = o;
+        }
+        if (last == nullptr) break;
+        o = FirstHeadFrom(last->Owner, last->CellX + 1, last->CellY, left, top, right, bottom, mask);
+        if (o == nullptr) break;
+        last = nullptr;
     }
     cursor = nullptr;
     return false;
@@ -78,12 +107,11 @@ bool TGame::FindNextInCircle(TRegisteredObject*& cursor, TPlayerMask mask, doubl
     const std::int32_t right = FloorClamped((x + radius) / CellSize, -1, CellCols - 1);
     const std::int32_t bottom = FloorClamped((y + radius) / CellSize, -1, CellRows - 1);
     const double r2 = radius * radius;
-    while (FindNextInCells(cursor, left, top, right, bottom, mask)) {
-        const double dx = cursor->X - x;
-        const double dy = cursor->Y - y;
-        if (dx * dx + dy * dy <= r2) return true;
-    }
-    return false;
+    return WalkCandidates(cursor, left, top, right, bottom, mask, [&](const TRegisteredObject& o) {
+        const double dx = o.X - x;
+        const double dy = o.Y - y;
+        return dx * dx + dy * dy <= r2;
+    });
 }
 
 bool TGame::FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,
@@ -94,10 +122,9 @@ bool TGame::FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x
     const std::int32_t top = FloorClamped(y1 / CellSize, 0, CellRows);
     const std::int32_t right = FloorClamped(x2 / CellSize, -1, CellCols - 1);
     const std::int32_t bottom = FloorClamped(y2 / CellSize, -1, CellRows - 1);
-    while (FindNextInCells(cursor, left, top, right, bottom, mask)) {
-        if (x1 <= cursor->X && cursor->X <= x2 && y1 <= cursor->Y && cursor->Y <= y2) return true;
-    }
-    return false;
+    return WalkCandidates(cursor, left, top, right, bottom, mask, [&](const TRegisteredObject& o) {
+        return x1 <= o.X && o.X <= x2 && y1 <= o.Y && o.Y <= y2;
+    });
 }
 
 }  // namespace orbitfall

@@ -46,11 +46,18 @@ void TControlledUnit::DoMove() {
         return;
     }
     const TUnitTypeDescriptor& t = *UnitType;
-    // Both before anything moves, with or without an order.
-    const double a = AngleTo(TargetX, TargetY);
-    const double ex = TargetX - X;
-    const double ey = TargetY - Y;
-    const double dist = std::sqrt(ex * ex + ey * ey);
+    // Both from the position before anything moves. Only a unit with an
+    // order reads them, and both are pure functions of the position, so a
+    // unit without one (most of a battle's units once they arrived) skips
+    // the arc tangent.
+    double a = 0;
+    double dist = 0;
+    if (Ordered) {
+        a = AngleTo(TargetX, TargetY);
+        const double ex = TargetX - X;
+        const double ey = TargetY - Y;
+        dist = std::sqrt(ex * ex + ey * ey);
+    }
 
     if (Ordered) {
         Speed = Speed + t.Acc;
