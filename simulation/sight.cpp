@@ -53,50 +53,20 @@ inline void AddToCounter(std::uint16_t& counter, int delta) {
     counter = static_cast<std::uint16_t>(value);
 }
 
-// Whether adding delta (+1 or -1) to every counter of the span keeps it
-// within 0..0xFFFF.
-bool SpanTakes(const std::uint16_t* row, std::int32_t first, std::int32_t last, int delta) {
-    const std::uint16_t limit = delta > 0 ? 0xFFFF : 0;
-    bool hit = false;
-    for (std::int32_t x = first; x <= last; ++x) hit |= row[x] == limit;
-    return !hit;
-}
-
-void AddOverColumnsChecked(std::uint16_t* row, std::int32_t first, std::int32_t last, int delta,
-                           bool firstSight) {
-    for (std::int32_t x = first; x <= last; ++x) {
-        AddToCounter(row[x], delta);
-        // A spot seen for the first time skips 1, which means "explored".
-        if (firstSight && delta == 1 && row[x] == 1) row[x] = 2;
-    }
-}
-
-// The span's counters plus delta, 0 going to 2 on a +1 to the sight map.
-// The loops without a check per counter are the common case and the
-// compiler turns them into vector code; a span in which some counter would
-// leave its range takes the checked loop instead, which raises at the same
-// counter, after the same changes, as it always did.
-void AddOverSpan(std::uint16_t* row, std::int32_t first, std::int32_t last, int delta, bool firstSight) {
-    if ((delta != 1 && delta != -1) || !SpanTakes(row, first, last, delta)) {
-        AddOverColumnsChecked(row, first, last, delta, firstSight);
-        return;
-    }
-    if (delta < 0) {
-        for (std::int32_t x = first; x <= last; ++x) row[x] = static_cast<std::uint16_t>(row[x] - 1);
-    } else if (firstSight) {
-        for (std::int32_t x = first; x <= last; ++x)
-            row[x] = static_cast<std::uint16_t>(row[x] + 1 + (row[x] == 0));
-    } else {
-        for (std::int32_t x = first; x <= last; ++x) row[x] = static_cast<std::uint16_t>(row[x] + 1);
-    }
-}
-
-void AddOverColumns(TPlayer& maps, std::int32_t y, std::int32_t first, std::int32_t last, int delta,
+// Inlined into the stamp loops: most of the spans a moving unit touches are
+// one or two spots wide, and the call cost more than the counting.
+[[gnu::always_inline]] inline void AddOverColumns(TPlayer& maps, std::int32_t y, std::int32_t first, std::int32_t last, int delta,
                     bool detector) {
     if (first > last) return;
-    AddOverSpan(maps.SightRow(y), first, last, delta, true);
+    std::uint16_t* sight = maps.SightRow(y);
+    for (std::int32_t x = first; x <= last; ++x) {
+        AddToCounter(sight[x], delta);
+        // A spot seen for the first time skips 1, which means "explored".
+        if (delta == 1 && sight[x] == 1) sight[x] = 2;
+    }
     if (!detector) return;
-    AddOverSpan(maps.DetectorRow(y), first, last, delta, false);
+    std::uint16_t* det = maps.DetectorRow(y);
+    for (std::int32_t x = first; x <= last; ++x) AddToCounter(det[x], delta);
 }
 
 }  // namespace
