@@ -3,9 +3,9 @@
 //
 // BM_ScaledBattle/1 is the default start (4 x 200 ships, 300 x 300);
 // BM_ScaledBattle/3 and /10 have three and ten times the ships (4 x 2,000 at
-// 10) on as many times the area, placed
-// and ordered the same way. The "per_ship" counter is the step's time per
-// ship: the cell grid and the incremental sight stamps should keep it flat.
+// 10) on three and ten times the area, placed and ordered the same way. The
+// "per_ship" counter is the step's time per ship: the cell grid and the
+// incremental sight stamps should keep it flat.
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
