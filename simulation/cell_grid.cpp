@@ -37,19 +37,68 @@ void TRegisteredObject::UnlinkCell() {
     Linked = false;
 }
 
+// The cell scan shared by the queries: the head of the first non-empty cell
+// at or after (player, col, row) in query order, or nullptr. A caller
+// continuing after an object passes that object's owner and the cell after
+// its own, exactly as a fresh scan from the cursor would.
+TRegisteredObject* TGame::FirstHeadFrom(std::int32_t player, std::int32_t col, std::int32_t row,
+                                        std::int32_t left, std::int32_t top, std::int32_t right,
+                                        std::int32_t bottom, TPlayerMask mask) const {
+    if (left < 0 || top < 0 || right >= CellCols || bottom >= CellRows) throw ERangeError();
+    if (left > right || top > bottom) return nullptr;
+    const std::int32_t lastPlayer = PlayerCount < 15 ? PlayerCount : 15;
+    for (; player <= lastPlayer; ++player, col = left, row = top) {
+        if ((mask & (1u << player)) == 0) continue;
+        const TPlayer& p = *Players[player];
+        for (; row <= bottom; ++row, col = left) {
+            for (; col <= right; ++col) {
+                if (TRegisteredObject* head = p.GridHead(col, row)) return head;
+            }
+        }
+    }
+    return nullptr;
+}
+
 bool TGame::FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::int32_t top,
                             std::int32_t right, std::int32_t bottom, TPlayerMask mask) const {
+    if (cursor == nullptr) {
+        cursor = FirstHeadFrom(0, left, top, left, top, right, bottom, mask);
+    } else if (cursor->NextInCell) {
+        cursor = cursor->NextInCell;
+    } else {
+        cursor = FirstHeadFrom(cursor->Owner, cursor->CellX + 1, cursor->CellY, left, top, right, bottom, mask);
+    }
+    return cursor != nullptr;
+}
+
+// The circle and box queries walk the candidates themselves instead of
+// calling FindNextInCells once per candidate: within one call the centre,
+// and so the cell rectangle, is fixed, and the candidates are visited in
+// exactly the order FindNextInCells would hand them out. After a cell's list
+// the walk goes on with the next cell itself instead of re-deriving the
+// place from the list's last object: every object in the list of player p's
+// cell (col, row) has Owner p, CellX col and CellY row, because LinkCell puts
+// it there by exactly those fields and only UpdateCell changes the cell,
+// relinking. Only the first object inside the shape is returned, as before.
+template <class Inside>
+bool TGame::WalkCandidates(TRegisteredObject*& cursor, std::int32_t left, std::int32_t top,
+                           std::int32_t right, std::int32_t bottom, TPlayerMask mask,
+                           const Inside& inside) const {
     std::int32_t player = 0;
     std::int32_t col = left;
     std::int32_t row = top;
     if (cursor) {
-        if (cursor->NextInCell) {
-            cursor = cursor->NextInCell;
-            return true;
+        const TRegisteredObject* last = cursor;
+        for (TRegisteredObject* o = cursor->NextInCell; o; o = o->NextInCell) {
+            if (inside(*o)) {
+                cursor = o;
+                return true;
+            }
+            last = o;
         }
-        player = cursor->Owner;
-        col = cursor->CellX + 1;
-        row = cursor->CellY;
+        player = last->Owner;
+        col = last->CellX + 1;
+        row = last->CellY;
     }
     if (left < 0 || top < 0 || right >= CellCols || bottom >= CellRows) throw ERangeError();
     if (left <= right && top <= bottom) {
@@ -59,9 +108,11 @@ bool TGame::FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::
             const TPlayer& p = *Players[player];
             for (; row <= bottom; ++row, col = left) {
                 for (; col <= right; ++col) {
-                    if (TRegisteredObject* head = p.GridHead(col, row)) {
-                        cursor = head;
-                        return true;
+                    for (TRegisteredObject* o = p.GridHead(col, row); o; o = o->NextInCell) {
+                        if (inside(*o)) {
+                            cursor = o;
+                            return true;
+                        }
                     }
                 }
             }
@@ -73,17 +124,29 @@ bool TGame::FindNextInCells(TRegisteredObject*& cursor, std::int32_t left, std::
 
 bool TGame::FindNextInCircle(TRegisteredObject*& cursor, TPlayerMask mask, double x, double y,
                              double radius) const {
-    const std::int32_t left = FloorClamped((x - radius) / CellSize, 0, CellCols);
-    const std::int32_t top = FloorClamped((y - radius) / CellSize, 0, CellRows);
-    const std::int32_t right = FloorClamped((x + radius) / CellSize, -1, CellCols - 1);
-    const std::int32_t bottom = FloorClamped((y + radius) / CellSize, -1, CellRows - 1);
-    const double r2 = radius * radius;
-    while (FindNextInCells(cursor, left, top, right, bottom, mask)) {
-        const double dx = cursor->X - x;
-        const double dy = cursor->Y - y;
-        if (dx * dx + dy * dy <= r2) return true;
+    // A caller walking the neighbours of a unit asks again and again with the
+    // same centre (it moves only when something was pushed): the rectangle,
+    // a pure function of centre, radius and grid, is kept from the last call.
+    TCircleCells& c = lastCircle_;
+    if (!(c.X == x && c.Y == y && c.Radius == radius && c.CellSize == CellSize && c.Cols == CellCols &&
+          c.Rows == CellRows)) {
+        c.Left = FloorClamped((x - radius) / CellSize, 0, CellCols);
+        c.Top = FloorClamped((y - radius) / CellSize, 0, CellRows);
+        c.Right = FloorClamped((x + radius) / CellSize, -1, CellCols - 1);
+        c.Bottom = FloorClamped((y + radius) / CellSize, -1, CellRows - 1);
+        c.X = x;
+        c.Y = y;
+        c.Radius = radius;
+        c.CellSize = CellSize;
+        c.Cols = CellCols;
+        c.Rows = CellRows;
     }
-    return false;
+    const double r2 = radius * radius;
+    return WalkCandidates(cursor, c.Left, c.Top, c.Right, c.Bottom, mask, [&](const TRegisteredObject& o) {
+        const double dx = o.X - x;
+        const double dy = o.Y - y;
+        return dx * dx + dy * dy <= r2;
+    });
 }
 
 bool TGame::FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,
@@ -94,10 +157,9 @@ bool TGame::FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x
     const std::int32_t top = FloorClamped(y1 / CellSize, 0, CellRows);
     const std::int32_t right = FloorClamped(x2 / CellSize, -1, CellCols - 1);
     const std::int32_t bottom = FloorClamped(y2 / CellSize, -1, CellRows - 1);
-    while (FindNextInCells(cursor, left, top, right, bottom, mask)) {
-        if (x1 <= cursor->X && cursor->X <= x2 && y1 <= cursor->Y && cursor->Y <= y2) return true;
-    }
-    return false;
+    return WalkCandidates(cursor, left, top, right, bottom, mask, [&](const TRegisteredObject& o) {
+        return x1 <= o.X && o.X <= x2 && y1 <= o.Y && o.Y <= y2;
+    });
 }
 
 }  // namespace orbitfall

@@ -46,11 +46,18 @@ void TControlledUnit::DoMove() {
         return;
     }
     const TUnitTypeDescriptor& t = *UnitType;
-    // Both before anything moves, with or without an order.
-    const double a = AngleTo(TargetX, TargetY);
-    const double ex = TargetX - X;
-    const double ey = TargetY - Y;
-    const double dist = std::sqrt(ex * ex + ey * ey);
+    // Both from the position before anything moves. Only a unit with an
+    // order reads them, and both are pure functions of the position, so a
+    // unit without one (most of a battle's units once they arrived) skips
+    // the arc tangent.
+    double a = 0;
+    double dist = 0;
+    if (Ordered) {
+        a = AngleTo(TargetX, TargetY);
+        const double ex = TargetX - X;
+        const double ey = TargetY - Y;
+        dist = std::sqrt(ex * ex + ey * ey);
+    }
 
     if (Ordered) {
         Speed = Speed + t.Acc;
@@ -94,8 +101,14 @@ void TControlledUnit::Separate() {
         if (o == this) continue;
         const double ox = o->X - static_cast<double>(X);
         const double oy = o->Y - static_cast<double>(Y);
-        const double d = std::sqrt(ox * ox + oy * oy) + 0.0001;
+        const double q = ox * ox + oy * oy;
         const double s = static_cast<double>(Radius) + o->Radius;
+        // Most neighbours in the circle are too far apart to touch. Beyond
+        // s + 0.001 by the squared distance, sqrt(q) + 0.0001 exceeds s
+        // whatever the last bits of either rounding, so the pair would be
+        // passed over below: the square root is not needed to know it.
+        if (q > (s + 0.001) * (s + 0.001)) continue;
+        const double d = std::sqrt(q) + 0.0001;
         if (s < d) continue;
         const double k = (s - d) / 2;
         // The small offsets part two units on the same spot diagonally.

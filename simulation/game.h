@@ -80,6 +80,20 @@ public:
     const std::vector<std::int32_t>& DiscHalfWidths(float r) const;
 
 private:
+    TRegisteredObject* FirstHeadFrom(std::int32_t player, std::int32_t col, std::int32_t row,
+                                     std::int32_t left, std::int32_t top, std::int32_t right,
+                                     std::int32_t bottom, TPlayerMask mask) const;
+    template <class Inside>
+    bool WalkCandidates(TRegisteredObject*& cursor, std::int32_t left, std::int32_t top,
+                        std::int32_t right, std::int32_t bottom, TPlayerMask mask,
+                        const Inside& inside) const;
+    // The cell rectangle of the latest circle query and what it was made from.
+    struct TCircleCells {
+        double X = 0, Y = 0, Radius = -1;
+        std::int32_t CellSize = -1, Cols = -1, Rows = -1;
+        std::int32_t Left = 0, Top = 0, Right = -1, Bottom = -1;
+    };
+    mutable TCircleCells lastCircle_;
     // Scratch marks by Id for the selection commands; all zero between calls.
     std::uint8_t& Mark(std::int32_t id);
     std::vector<std::uint8_t> selectionMarks_;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "infra/random.h"
+#include "simulation/map_units.h"
 #include "tests/simulation/test_world.h"
 
 namespace orbitfall {
@@ -132,6 +135,70 @@ TEST_F(CellGridTest, ACursorContinuesAfterTheCentreMoves) {
     ASSERT_TRUE(game->FindNextInCircle(cursor, AllPlayers, 15, 5, 12));
     EXPECT_EQ(cursor->Id, c);
     EXPECT_FALSE(game->FindNextInCircle(cursor, AllPlayers, 15, 5, 12));
+}
+
+// The circle query as the plain definition has it: every candidate of the
+// cell walk, one FindNextInCells call at a time, tested against the circle.
+bool ReferenceCircle(const TGame& game, TRegisteredObject*& cursor, TPlayerMask mask, double x, double y,
+                     double r) {
+    const auto cell = [&](double v, std::int32_t low, std::int32_t high) {
+        return FloorClamped(v / game.CellSize, low, high);
+    };
+    const std::int32_t left = cell(x - r, 0, game.CellCols), top = cell(y - r, 0, game.CellRows);
+    const std::int32_t right = cell(x + r, -1, game.CellCols - 1), bottom = cell(y + r, -1, game.CellRows - 1);
+    while (game.FindNextInCells(cursor, left, top, right, bottom, mask)) {
+        const double dx = cursor->X - x, dy = cursor->Y - y;
+        if (dx * dx + dy * dy <= r * r) return true;
+    }
+    return false;
+}
+
+TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMoves) {
+    // Crowded cells of three players, some units moved after linking (as
+    // separation leaves them), centres that move between calls as a unit
+    // being pushed does, and radii from zero to several cells.
+    SetRandomState(4242);
+    std::vector<TControlledUnit*> units;
+    for (int i = 0; i < 600; ++i) {
+        const auto owner = static_cast<std::uint8_t>(RandomInt(3) + 1);
+        units.push_back(&Linked(owner, static_cast<float>(RandomReal() * 99.9),
+                                static_cast<float>(RandomReal() * 99.9)));
+    }
+    for (int i = 0; i < 100; ++i) {
+        TControlledUnit& u = *units[static_cast<std::size_t>(RandomInt(600))];
+        u.X = std::min(99.9f, static_cast<float>(u.X + RandomReal() * 3));
+    }
+    int found = 0;
+    for (int query = 0; query < 300; ++query) {
+        const auto mask = static_cast<TPlayerMask>(RandomInt(16) | (query % 3 == 0 ? 0xFFF0 : 0));
+        double x = RandomReal() * 110 - 5, y = RandomReal() * 110 - 5;
+        const double r = query % 10 == 0 ? 0 : RandomReal() * (query % 2 ? 3 : 25);
+        TRegisteredObject* fast = nullptr;
+        TRegisteredObject* slow = nullptr;
+        for (;;) {
+            const bool a = game->FindNextInCircle(fast, mask, x, y, r);
+            const bool b = ReferenceCircle(*game, slow, mask, x, y, r);
+            ASSERT_EQ(a, b) << "query " << query;
+            ASSERT_EQ(fast, slow) << "query " << query;
+            if (!a) break;
+            ++found;
+            if (RandomInt(4) == 0) {
+                x += RandomReal() * 8 - 4;
+                y += RandomReal() * 8 - 4;
+            }
+        }
+    }
+    EXPECT_GT(found, 1000) << "the queries found too little to compare";
+}
+
+TEST_F(CellGridTest, RepeatedCentresWithOtherRadiiOrMasksAreNotMistakenForTheLastQuery) {
+    const auto near = Linked(1, 50, 50).Id;
+    const auto far = Linked(1, 71, 50).Id;
+    const auto other = Linked(2, 50, 51).Id;
+    EXPECT_EQ(Circle(AllPlayers, 50, 50, 3), (Ids{near, other}));
+    EXPECT_EQ(Circle(AllPlayers, 50, 50, 25), (Ids{near, far, other}));
+    EXPECT_EQ(Circle(AllPlayers, 50, 50, 3), (Ids{near, other}));
+    EXPECT_EQ(Circle(1u << 2, 50, 50, 25), (Ids{other}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "infra/errors.h"
@@ -114,6 +115,32 @@ TEST_F(GameStepTest, OverlappingUnitsArePushedApartByHalfTheOverlapEach) {
     EXPECT_FLOAT_EQ(a.Y, static_cast<float>(10 - dy));
     EXPECT_FLOAT_EQ(b.Y, static_cast<float>(10 + dy));
     EXPECT_NEAR(b.X - a.X, 2.0, 1e-3);
+}
+
+TEST_F(GameStepTest, OnlyPairsWithinTheSumOfRadiiPlusTheSmallOffsetArePushed) {
+    // Radius 1 each, so s = 2; a pair is pushed when sqrt(q) + 0.0001 <= 2.
+    // Gaps just inside and just outside that edge, and some beyond it by the
+    // squared distance alone, each pair far from the others.
+    const float gaps[] = {1.9997f, 1.99985f, 1.99995f, 2.0f, 2.0005f, 2.0012f, 2.5f, 3.9f};
+    std::vector<std::pair<TControlledUnit*, TControlledUnit*>> pairs;
+    float y = 5;
+    for (float gap : gaps) {
+        TControlledUnit& a = AddUnit(1, 10, y);
+        TControlledUnit& b = AddUnit(2, 10 + gap, y);
+        a.UpdateCell();
+        b.UpdateCell();
+        pairs.emplace_back(&a, &b);
+        y += 10;
+    }
+    for (auto [a, b] : pairs) {
+        const float bx = b->X;
+        const double q = (static_cast<double>(bx) - a->X) * (static_cast<double>(bx) - a->X);
+        const bool touching = 2.0 >= std::sqrt(q) + 0.0001;
+        a->DoMove();
+        EXPECT_EQ(b->X != bx, touching) << "gap " << bx - 10;
+    }
+    EXPECT_NE(pairs[1].second->X, 10 + gaps[1]) << "a pair inside the edge must be pushed";
+    EXPECT_EQ(pairs[4].second->X, 10 + gaps[4]) << "a pair beyond it must not";
 }
 
 TEST_F(GameStepTest, UnitsOnTheSameSpotPartAlongTheDiagonal) {

@@ -3,6 +3,7 @@
 #include <map>
 #include <utility>
 
+#include "infra/errors.h"
 #include "tests/simulation/test_world.h"
 
 namespace orbitfall {
@@ -105,6 +106,57 @@ TEST_F(SightMapTest, AChangeOfOwnerMovesTheStampToTheNewOwnersMap) {
     u.UpdateSight();
     EXPECT_EQ(At(10, 10, 1), 1);
     EXPECT_EQ(At(10, 10, 2), 2);
+}
+
+TEST_F(SightMapTest, ACounterAtItsLimitStopsTheStampAfterTheSpotsBeforeIt) {
+    // Rows are stamped top to bottom, columns left to right; the spot that
+    // would overflow raises, and only the spots before it have changed.
+    game->PlayerAt(1).SightMap(12, 10) = 0xFFFF;
+    TControlledUnit& u = AddUnit(1, 10.5f, 10.5f);
+    EXPECT_THROW(u.UpdateSight(), ERangeError);
+    for (int x = 7; x <= 11; ++x) EXPECT_EQ(At(x, 10), 2) << x;
+    EXPECT_EQ(At(12, 10), 0xFFFF);
+    EXPECT_EQ(At(13, 10), 0);
+    EXPECT_EQ(At(10, 9), 2) << "rows above were done";
+    EXPECT_EQ(At(10, 11), 0) << "rows below were not";
+    EXPECT_EQ(CountEqual(2), 1 + 5 + 5 + 5) << "rows 7..9 of the disc and five spots of row 10";
+}
+
+TEST_F(SightMapTest, TakingAwayFromAZeroCounterRaisesAtThatSpot) {
+    TControlledUnit& u = AddUnit(1, 10.5f, 10.5f);
+    u.UpdateSight();
+    // A counter the stamp must have raised, cleared behind its back: the
+    // removal would take it below zero.
+    game->PlayerAt(1).SightMap(9, 8) = 0;
+    u.X = 20.5f;  // a disc of its own: the whole old disc is taken away
+    EXPECT_THROW(u.UpdateSight(), ERangeError);
+    EXPECT_EQ(At(10, 7), 1) << "the row before is done";
+    EXPECT_EQ(At(8, 8), 1);
+    EXPECT_EQ(At(9, 8), 0);
+    EXPECT_EQ(At(10, 8), 2) << "the rest of the row is untouched";
+}
+
+TEST_F(SightMapTest, LongSpansCountLikeSingleSpots) {
+    MakeGame(200, 60, 2);
+    // Sight 3 is too short to give the counter loops long spans; a wide
+    // disc on a map wider than any vector step does, over counters at
+    // 0, 1 and above, and the result must be what one unit at a time gives.
+    auto& wide = game->UnitTypes.at(0);
+    wide->SightRange = 40;
+    TControlledUnit& a = AddUnit(1, 60.5f, 30.5f);
+    TControlledUnit& b = AddUnit(1, 90.5f, 30.5f);
+    a.UpdateSight();
+    b.UpdateSight();
+    a.X = 130.5f;
+    a.UpdateSight();
+    for (int y = 0; y <= 60; ++y)
+        for (int x = 0; x <= 200; ++x) {
+            auto in = [&](int cx) { return (x - cx) * (x - cx) + (y - 30) * (y - 30) <= 1600; };
+            const int watchers = in(130) + in(90);
+            const bool stamped = x < 200 && y < 60;  // column Width and row Height never are
+            const int expected = !stamped ? 0 : watchers > 0 ? watchers + 1 : (in(60) ? 1 : 0);
+            ASSERT_EQ(At(x, y), expected) << x << "," << y;
+        }
 }
 
 }  // namespace
