@@ -233,7 +233,7 @@ void TTcpController::HandleCommand(const TCommand& command, TNetworkadapter::TCo
 
 void TTcpController::HandleStart(const TStartInfo& info) {
     Shell().ShowLobby(false);
-    if (!executing_) {
+    if (!executing_ && !FrameOnStack()) {
         // This start replaces one that waited for a frame to end.
         pendingStart_.reset();
         pendingFrames_.clear();
@@ -256,7 +256,7 @@ void TTcpController::SchedulePendingStart() {
 void TTcpController::RunPendingStart() {
     // Inside a frame (a later turn of the loop that a frame wait runs), the
     // frame sees the pending start and gives way again.
-    if (!pendingStart_ || executing_) return;
+    if (!pendingStart_ || executing_ || FrameOnStack()) return;
     const TStartInfo info = *pendingStart_;
     pendingStart_.reset();
     std::deque<TFrameData> frames = std::move(pendingFrames_);
@@ -267,6 +267,11 @@ void TTcpController::RunPendingStart() {
     } catch (const std::exception&) {
         ReportPacketError();
     }
+}
+
+void TTcpController::FrameReturned() {
+    // A start that came while a frame's error box was open.
+    if (pendingStart_) SchedulePendingStart();
 }
 
 void TTcpController::ReceiveFrame(TFrameData frame) {

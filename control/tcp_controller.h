@@ -95,6 +95,7 @@ private:
     void StartClientGame(const TStartInfo& info);
     void SchedulePendingStart();
     void RunPendingStart();
+    void FrameReturned() override;
     void Malformed(TNetworkadapter::TConnection connection);
     void ReportPacketError();
 

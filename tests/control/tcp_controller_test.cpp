@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -33,9 +34,33 @@ public:
         if (onProcessMessages) onProcessMessages();
     }
     void Sleep(int ms) override { sleeps.push_back(ms); }
+    // Like a game window: each game gets a new one, the previous one freed.
+    void CreateGameWindow(TGame& game) override {
+        TRecordingShell::CreateGameWindow(game);
+        window = std::make_unique<TGameWindowModel>();
+    }
+    // A message box runs a loop of its own until it is closed.
+    void ShowError(const std::string& message) override {
+        TRecordingShell::ShowError(message);
+        if (onShowError) onShowError();
+    }
+
+    // What a game window does with a timer event: its frame loop is its
+    // member, and the timer's code goes on after the frame.
+    struct TGameWindowModel {
+        bool Tick(TController& controller) {
+            const bool ran = frames.DoTimer(controller);
+            ++timerEvents;
+            return ran;
+        }
+        TFrameLoop frames;
+        int timerEvents = 0;
+    };
 
     TEventLoop& shared;
     std::vector<int> sleeps;
+    std::unique_ptr<TGameWindowModel> window;
+    std::function<void()> onShowError;
 };
 
 // A client that is only an adapter: it answers the start packet with
@@ -194,6 +219,46 @@ TEST_F(TcpControllerTest, UseAfterFreeWhenAStartArrivesDuringTheFrameWait) {
     EXPECT_TRUE(clientShell.errors.empty());
 }
 
+// The error box of a frame that raised serves the sockets while it is open:
+// a start packet arriving then started the new game at once and freed the
+// window whose timer event was still running that frame. The start now
+// waits until the frame has returned.
+TEST_F(TcpControllerTest, StartArrivingWhileAFramesErrorBoxIsOpenWaitsForTheFrameToReturn) {
+    MakeHost();
+    MakeClient();
+    host->Adapter().Send(StartPacket(Record(11, 2, 2)).data(), StartPacketSize, host->Adapter().GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->GetGame() != nullptr; }));
+    const TGame* running = client->GetGame();
+    TNetShell::TGameWindowModel* window = clientShell.window.get();
+    ASSERT_NE(window, nullptr);
+    // A frame whose checksum no game has: the client's frame raises.
+    const TBytes wrong = EmptyFramePacket(0, client->RequireGame().Checksum() + 1);
+    host->Adapter().Send(wrong.data(), wrong.size(), host->Adapter().GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->QueuedFrames() == 1; }));
+
+    const TStartInfo second = Record(22, 2, 2);
+    bool boxShown = false;
+    clientShell.onShowError = [&] {
+        boxShown = true;
+        host->Adapter().Send(StartPacket(second).data(), StartPacketSize, host->Adapter().GetClient(0));
+        RunUntil(loop, [&] { return client->StartPending(); });
+        EXPECT_EQ(client->GetGame(), running) << "the game the frame used is still there";
+        EXPECT_EQ(clientShell.window.get(), window) << "the window whose timer runs is still there";
+    };
+    EXPECT_FALSE(window->Tick(*client));
+    clientShell.onShowError = nullptr;
+    EXPECT_TRUE(boxShown);
+    EXPECT_EQ(clientShell.errors, std::vector<std::string>{"Game asynchron"});
+
+    ASSERT_TRUE(RunUntil(loop, [&] { return !client->StartPending(); }));
+    EXPECT_EQ(client->StartInfo().RandomSeed, 22) << "the new game starts once the frame has returned";
+    EXPECT_NE(clientShell.window.get(), window);
+    const TBytes first = EmptyFramePacket(0, FirstChecksum(second));
+    host->Adapter().Send(first.data(), first.size(), host->Adapter().GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->QueuedFrames() == 1; }));
+    EXPECT_TRUE(clientShell.window->Tick(*client)) << clientShell.errors.back();
+}
+
 TEST_F(TcpControllerTest, StartRecordIsCheckedAsAStartFileIs) {
     MakeHost();
     MakeClient();
@@ -206,6 +271,8 @@ TEST_F(TcpControllerTest, StartRecordIsCheckedAsAStartFileIs) {
         {"no players", [](TStartInfo& i) { i.PlayerCount = 0; }},
         {"16 players", [](TStartInfo& i) { i.PlayerCount = 16; }},
         {"player beyond the count", [](TStartInfo& i) { i.PlayerNumber = 3; }},
+        {"the neutral player", [](TStartInfo& i) { i.PlayerNumber = 0; }},
+        {"NUL inside the map name", [](TStartInfo& i) { i.MapNameChars[2] = '\0'; }},
     };
     int refused = 0;
     for (const TCase& c : cases) {
