@@ -30,7 +30,12 @@ bool TFrameLoop::DoTimer(TController& controller, TFrameView* view, bool draw) {
         stopped_ = true;
         if (view) view->StopTimer();
         try {
-            Log("Except", 5, e.what());
+            // One log line per error: a second line of the message (where a
+            // desync's world was written) follows after "; ".
+            std::string text = e.what();
+            for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at))
+                text.replace(at, 1, "; ");
+            Log("Except", 5, text);
         } catch (const std::exception&) {
             // A log that cannot be written must not hide the error itself.
         }

@@ -1,5 +1,6 @@
 #include "control/replay_controller.h"
 
+#include "control/desync_dump.h"
 #include "infra/errors.h"
 #include "infra/file_stream.h"
 #include "infra/random.h"
@@ -31,7 +32,7 @@ void TReplayController::ExecuteCommands() {
 
     TFrameHeader header;
     file_->Read(&header, sizeof header);
-    if (RequireGame().Checksum() != header.Checksum) throw Exception("Replay-Fehler");
+    if (RequireGame().Checksum() != header.Checksum) RaiseDesync("Replay-Fehler", RequireGame(), header.Checksum);
     ++framesPlayed_;
     FrameHeader = header;
     TController::ExecuteCommands();

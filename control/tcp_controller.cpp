@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "control/desync_dump.h"
 #include "control/packets.h"
 #include "control/shell_link.h"
 #include "infra/checked.h"
@@ -364,7 +365,7 @@ void TTcpController::ExecuteCommands() {
     TCommand empty;
     IssueCommand(empty);
     const TFrameData& frame = frameQueue_.front();
-    if (game.Checksum() != frame.Header.Checksum) throw Exception("Game asynchron");
+    if (game.Checksum() != frame.Header.Checksum) RaiseDesync("Game asynchron", game, frame.Header.Checksum);
     FrameHeader = frame.Header;
     TController::ExecuteCommands();
     const TFrameData current = std::move(frameQueue_.front());

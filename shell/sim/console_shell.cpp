@@ -80,6 +80,9 @@ std::uint32_t TConsoleShell::TickCount() {
 
 void TConsoleShell::ShowError(const std::string& message) {
     lastError_ = message;
+    // Output already printed goes first: with both streams in one file the
+    // error must not land inside a line of a world dump.
+    std::fflush(stdout);
     std::fprintf(stderr, "%s\n", message.c_str());
 }
 

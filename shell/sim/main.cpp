@@ -37,6 +37,16 @@ int main(int argc, char** argv) {
     }
     // Network games are watched while they run: one line at a time.
     if (options.Command == "host" || options.Command == "join") std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // Comparing two files needs no data folders.
+    if (options.Command == "diff") {
+        try {
+            return DiffDumps(options);
+        } catch (const std::exception& e) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "%s\n", e.what());
+            return 2;
+        }
+    }
     try {
         TInfraUnits units(ExecutableDir(), "", options.UserDir);
         if (options.Command == "run") return RunGame(options);

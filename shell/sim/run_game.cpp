@@ -7,10 +7,10 @@
 #include "control/local_controller.h"
 #include "infra/random.h"
 #include "shell/sim/console_shell.h"
-#include "shell/sim/object_dump.h"
 #include "shell/sim/script.h"
 #include "shell/sim/sim_commands.h"
 #include "simulation/game.h"
+#include "simulation/world_dump.h"
 
 namespace orbitfall {
 
@@ -39,8 +39,7 @@ int RunGame(const TSimOptions& o) {
     controller.OnFrameStart = [&](const TFrameHeader& header) {
         std::printf("frame %d checksum %08x\n", header.Frame, header.Checksum);
         if (dumpAt.count(std::int32_t{header.Frame})) {
-            DumpObjects(controller.RequireGame(), stdout);
-            DumpSelections(controller.RequireGame(), stdout);
+            std::fputs(WorldDumpText(controller.RequireGame()).c_str(), stdout);
         }
     };
 

@@ -8,5 +8,7 @@ int RunGame(const TSimOptions& options);
 int VerifyReplay(const TSimOptions& options);
 int HostGame(const TSimOptions& options);
 int JoinGame(const TSimOptions& options);
+// 0 when the two dumps' worlds are equal, 1 when they differ.
+int DiffDumps(const TSimOptions& options);
 
 }  // namespace orbitfall

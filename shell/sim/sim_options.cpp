@@ -12,6 +12,7 @@ const char* const SimUsage =
     "                     [--script FILE] [--port P] [--user-dir DIR] [--stats]\n"
     "  orbitfall-sim join HOST [--port P] [--frames F] [--script FILE] [--user-dir DIR]\n"
     "                     [--wait-ms MS] [--nudge-at F] [--stats]\n"
+    "  orbitfall-sim diff DUMP1 DUMP2 [--frame F]\n"
     "  orbitfall-sim --help | --version\n";
 
 const char* const SimHelpIntro =
@@ -27,6 +28,12 @@ const char* const SimHelpDetails =
     "          \"verified N frames in T ms (R frames/s)\" or \"Replay-Fehler in frame N\"\n"
     "  host    hosts a lockstep game over TCP and waits for K clients\n"
     "  join    joins the game hosted on HOST\n"
+    "  diff    compares two world dumps (a Desync/ file of the user folder, or\n"
+    "          saved output of --dump-at) and names the first object and field\n"
+    "          where they differ, e.g. \"frame 812: object 17 TControlledUnit of\n"
+    "          player 2: X 120.5 / 120.25\", one line each for the objects, the\n"
+    "          players, the game and the unit types; or \"frame F: the worlds are\n"
+    "          equal\" (exit 0; 1 when they differ)\n"
     "\nOptions:\n"
     "  --map NAME        the map (shipped: Kreuzung, Zweikampf, Weite; or a user map)\n"
     "  --players N       players of a run game, at least the map's start views\n"
@@ -41,8 +48,11 @@ const char* const SimHelpDetails =
     "                    Replays/Latest.ofs into the user folder\n"
     "  --dump-at F1,...  after those frames' checksum lines, one line per object:\n"
     "                    \"obj CLASS ID OWNER X Y HP\", then per player its selected\n"
-    "                    ids: \"sel PLAYER ID ...\" (verify prints the checksum\n"
-    "                    lines of those frames only)\n"
+    "                    ids: \"sel PLAYER ID ...\", then the whole world as\n"
+    "                    \"game\", \"player\", \"type\" and \"object\" lines of\n"
+    "                    KEY=VALUE fields (verify prints the checksum lines of\n"
+    "                    those frames only)\n"
+    "  --frame F         diff: the dumps of frame F (default: each file's first)\n"
     "  --user-dir DIR    the user folder to use instead of the one found below\n"
     "  --clients K       the clients a host waits for\n"
     "  --frame-ms MS     the host's frame time (default 50)\n"
@@ -55,7 +65,8 @@ const char* const SimHelpDetails =
     "  --stats           ends with frames per second, Lag and bytes on the wire\n"
     "  --help            this text; --version: the program's version\n"
     "\nExit codes: 0 done, 1 an error of the game (its message is printed),\n"
-    "2 wrong usage.\n\n";
+    "2 wrong usage. diff: 0 equal worlds, 1 different worlds, 2 wrong usage or\n"
+    "a file that cannot be read or holds no world dump.\n\n";
 
 TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
     if (args.empty()) throw EUsageError("no command given");
@@ -66,7 +77,8 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
     if ((o.Command == "help" || o.Command == "version") && args.size() == 1) return o;
     if (o.Command == "help" || o.Command == "version")
         throw EUsageError("unexpected argument '" + args[1] + "'");
-    if (o.Command != "run" && o.Command != "verify" && o.Command != "host" && o.Command != "join")
+    if (o.Command != "run" && o.Command != "verify" && o.Command != "host" && o.Command != "join" &&
+        o.Command != "diff")
         throw EUsageError("unknown command '" + o.Command + "'");
 
     const bool run = o.Command == "run", host = o.Command == "host", join = o.Command == "join";
@@ -81,7 +93,9 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
             o.Command = "help";
             return o;
         }
-        if (host && a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
+        if (o.Command == "diff" && a == "--frame") o.DiffFrame = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
+        else if (o.Command == "diff" && o.DiffFiles.size() < 2 && !a.starts_with("--")) o.DiffFiles.push_back(a);
+        else if (host && a == "--port") o.Port = OptionNumber<int>(a, value(), 0, 65535);
         else if (join && a == "--port") o.Port = OptionNumber<int>(a, value(), 1, 65535);
         else if ((host || join) && a == "--script") o.Script = value();
         else if ((host || join) && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
@@ -116,6 +130,8 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         if (o.Frames < 0) throw EUsageError("host needs --frames");
     } else if (join) {
         if (o.Host.empty()) throw EUsageError("join needs the host's name or address");
+    } else if (o.Command == "diff") {
+        if (o.DiffFiles.size() != 2) throw EUsageError("diff needs two dump files");
     } else if (o.Replay.empty()) {
         throw EUsageError("verify needs a replay file");
     }

@@ -10,7 +10,7 @@
 namespace orbitfall {
 
 struct TSimOptions {
-    std::string Command;  // "run", "verify", "host", "join", "help" or "version"
+    std::string Command;  // "run", "verify", "host", "join", "diff", "help" or "version"
     std::string Map;
     int Players = 0;
     int Local = 1;
@@ -32,6 +32,10 @@ struct TSimOptions {
     // host and join: a closing "stats" line (frames per second, Lag, bytes).
     bool Stats = false;
     std::int32_t NudgeAt = -1;
+    // diff: the two dump files and the frame to compare (the first dump of
+    // each file when absent).
+    std::vector<std::string> DiffFiles;
+    std::optional<std::int32_t> DiffFrame;
 };
 
 TSimOptions ParseSimOptions(const std::vector<std::string>& args);

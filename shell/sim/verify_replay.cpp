@@ -5,8 +5,8 @@
 #include "control/frame_loop.h"
 #include "control/replay_controller.h"
 #include "shell/sim/console_shell.h"
-#include "shell/sim/object_dump.h"
 #include "shell/sim/sim_commands.h"
+#include "simulation/world_dump.h"
 
 namespace orbitfall {
 
@@ -15,13 +15,13 @@ int VerifyReplay(const TSimOptions& o) {
     TReplayController controller(shell);
     Controller = &controller;
     // What the world looked like at chosen frames of a recorded game, as run
-    // lists it: the frame's checksum line, then its objects and selections.
+    // lists it: the frame's checksum line, then the world in the form a
+    // machine writes when its world parts from another's.
     const std::set<std::int32_t> dumpAt(o.DumpAt.begin(), o.DumpAt.end());
     controller.OnFrameStart = [&](const TFrameHeader& header) {
         if (!dumpAt.count(std::int32_t{header.Frame})) return;
-        std::printf("frame %d checksum %08x\n", header.Frame, header.Checksum);
-        DumpObjects(controller.RequireGame(), stdout);
-        DumpSelections(controller.RequireGame(), stdout);
+        std::fputs((FrameLine(header.Frame, header.Checksum) + WorldDumpText(controller.RequireGame())).c_str(),
+                   stdout);
     };
     controller.OpenReplay(o.Replay);
 
@@ -29,8 +29,13 @@ int VerifyReplay(const TSimOptions& o) {
     const auto start = std::chrono::steady_clock::now();
     while (!controller.AtEnd) {
         if (!loop.DoTimer(controller)) {
-            std::printf("%s in frame %lld\n", shell.LastError().c_str(),
-                        static_cast<long long>(controller.FramesPlayed()));
+            // "Replay-Fehler in frame N", then whatever else the error says
+            // (where the world of that frame was written).
+            const std::string& error = shell.LastError();
+            const auto firstLineEnd = error.find('\n');
+            std::printf("%s in frame %lld\n%s", error.substr(0, firstLineEnd).c_str(),
+                        static_cast<long long>(controller.FramesPlayed()),
+                        firstLineEnd == std::string::npos ? "" : (error.substr(firstLineEnd + 1) + "\n").c_str());
             Controller = nullptr;
             return 1;
         }

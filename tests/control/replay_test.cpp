@@ -13,6 +13,7 @@
 #include "control/replay_controller.h"
 #include "infra/errors.h"
 #include "infra/random.h"
+#include "simulation/world_dump_diff.h"
 #include "tests/control/control_fixture.h"
 
 using namespace orbitfall;
@@ -70,7 +71,8 @@ protected:
         }
     }
 
-    // Plays the replay to its end; returns the error, empty when it verified.
+    // Plays the replay to its end; returns the error's first line (the
+    // message; the second names the dump of the world), empty when it verified.
     std::string Play(std::int64_t* framesPlayed = nullptr) {
         TReplayController controller(shell);
         controller.OpenReplay(ReplayPath());
@@ -83,7 +85,7 @@ protected:
             }
         }
         if (framesPlayed) *framesPlayed = controller.FramesPlayed();
-        return error;
+        return error.substr(0, error.find('\n'));
     }
 
     std::vector<std::uint32_t> checksums;
@@ -122,6 +124,46 @@ TEST_F(ReplayTest, ChangedHeaderChecksumFailsAtExactlyThatFrame) {
     std::int64_t played = 0;
     EXPECT_EQ(Play(&played), "Replay-Fehler");
     EXPECT_EQ(played, 10);  // frames 0..9 verified, frame 10 refused
+}
+
+TEST_F(ReplayTest, AReplayErrorKeepsTheWorldOfThatFrameInANewFile) {
+    Record(30);
+    std::string bytes = ReadBytes(ReplayPath());
+    const std::size_t offset = 10 * kHeader + 4 * kCommand;
+    bytes[offset + 4] ^= 1;
+    WriteBytes(ReplayPath(), bytes);
+    std::vector<std::string> written;
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(Play(), "Replay-Fehler");
+        const std::string& error = shell.errors.back();
+        const std::string note = "World of frame 10 written to " + user.Path() + "Desync/frame-10_";
+        ASSERT_EQ(error.find("Replay-Fehler\n" + note), 0u) << error;
+        const std::string prefix = "World of frame 10 written to ";
+        written.push_back(error.substr(error.find('\n') + 1 + prefix.size()));
+    }
+    // A second failure in the same second gets a name of its own.
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_NE(written[0], written[1]);
+    for (const std::string& path : written) {
+        const std::string text = ReadBytes(path);
+        EXPECT_EQ(text.rfind("# Replay-Fehler at frame 10: ", 0), 0u) << text.substr(0, 100);
+        // The world as this machine had it: its own checksum, which is the
+        // one the untouched recording holds for frame 10.
+        const std::vector<TWorldDump> dumps = ReadWorldDumps(text);
+        ASSERT_EQ(dumps.size(), 1u) << path;
+        EXPECT_EQ(dumps[0].Frame, 10);
+        char own[9];
+        std::snprintf(own, sizeof own, "%08x", checksums[10]);
+        EXPECT_EQ(dumps[0].Checksum, own);
+        EXPECT_GT(dumps[0].Lines.size(), 400u);  // 400 ships, and more
+    }
+    // The log names the file too.
+    const std::string log = ReadBytes(user.Path() + "log.txt");
+    EXPECT_NE(log.find("Desync\t5\t"), std::string::npos);
+    EXPECT_NE(log.find("World of frame 10 written to " + written[0] + "\r\n"), std::string::npos) << log;
+    // The error's own line stays one line.
+    EXPECT_NE(log.find("\tReplay-Fehler; World of frame 10 written to " + written[1] + "\r\n"), std::string::npos)
+        << log;
 }
 
 TEST_F(ReplayTest, ChangedMoveTargetFailsAtTheNextFrame) {

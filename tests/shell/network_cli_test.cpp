@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,38 @@ TEST_F(NetworkTest, NudgedClientStopsWithGameAsynchronAtTheNextFrame) {
     ASSERT_FALSE(frames.empty());
     EXPECT_EQ(frames.rbegin()->first, 50);  // frame 51 is refused before it runs
     host->Wait(60s);
+}
+
+TEST_F(NetworkTest, AClientOutOfStepKeepsItsWorldAndDiffNamesTheNudgedField) {
+    TempFolder h, a;
+    auto host = Host(h.Path(), {"--clients", "1", "--map", "Zweikampf", "--frames", "200", "--frame-ms", "2"});
+    auto client = JoinInTurn(*host, 1, a.Path(), {"--frames", "200", "--nudge-at", "50"});
+    EXPECT_EQ(client->Wait(60s), 1) << client->Output();
+    host->Wait(60s);
+    const std::string out = client->Output();
+    // The message first, then where the world of the refused frame is.
+    const std::regex stopped("Game asynchron\nWorld of frame 51 written to (" + a.Path() +
+                             "Desync/frame-51_[0-9_-]+\\.txt)\n");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(out, m, stopped)) << out;
+    const std::string dump = m[1];
+    const std::string text = ReadFile(dump);
+    EXPECT_EQ(text.rfind("# Game asynchron at frame 51: ", 0), 0u) << text.substr(0, 100);
+    EXPECT_NE(ReadFile(a.Path() + "log.txt").find("World of frame 51 written to " + dump), std::string::npos);
+
+    // The host's world of frame 51 from its replay: the one unit the client
+    // moved by a hair is the difference, and nothing else.
+    ChildProcess verify({ORBITFALL_SIM, "verify", h.Path() + "Replays/Latest.ofr", "--dump-at", "51", "--user-dir",
+                         h.Path()},
+                        h.Path() + "frame51.txt");
+    ASSERT_EQ(verify.Wait(60s), 0) << verify.Output().substr(0, 300);
+    ChildProcess diff({ORBITFALL_SIM, "diff", dump, h.Path() + "frame51.txt"}, h.Path() + "diff.txt");
+    EXPECT_EQ(diff.Wait(30s), 1);
+    const std::string named = diff.Output();
+    std::smatch x;
+    const std::regex nudged("frame 51: object 1 TControlledUnit of player [12]: X (\\S+) / (\\S+)\n");
+    ASSERT_TRUE(std::regex_match(named, x, nudged)) << named;
+    EXPECT_NEAR(std::stod(x[1]) - std::stod(x[2]), 0.001, 0.0001) << named;
 }
 
 namespace {

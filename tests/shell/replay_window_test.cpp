@@ -470,6 +470,13 @@ TEST_F(WindowedReplay, DivergenceStopsTheGameWithReplayFehler) {
     EXPECT_EQ(r.exitCode, 1) << r.out;
     EXPECT_NE(r.out.find("Replay-Fehler"), std::string::npos) << r.out;
     ExpectStoppedAt(20);
+    // The window keeps the world of that frame, as verification does.
+    EXPECT_NE(r.out.find("World of frame 20 written to " + user.Path() + "Desync/frame-20_"), std::string::npos)
+        << r.out;
+    int dumps = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(user.Path() + "Desync"))
+        dumps += entry.path().filename().string().rfind("frame-20_", 0) == 0;
+    EXPECT_EQ(dumps, 1);
 }
 
 TEST_F(WindowedReplay, DivergenceAtMaxSpeedStopsTheGameWithReplayFehlerAllTheSame) {

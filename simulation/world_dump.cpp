@@ -1,0 +1,315 @@
+#include "simulation/world_dump.h"
+
+#include <cstdio>
+
+#include "infra/random.h"
+#include "simulation/controlled_unit.h"
+#include "simulation/crystal_moon.h"
+#include "simulation/explosion.h"
+#include "simulation/game.h"
+#include "simulation/nebula.h"
+#include "simulation/shot.h"
+
+namespace orbitfall {
+
+namespace {
+
+// One line of KEY=VALUE fields after a head such as "object 17 TControlledUnit".
+class TDumpLine {
+public:
+    explicit TDumpLine(std::string head) : text_(std::move(head)) {}
+
+    TDumpLine& Single(const std::string& key, float v) { return Printed(key, "%.9g", static_cast<double>(v)); }
+    TDumpLine& Double(const std::string& key, double v) { return Printed(key, "%.17g", v); }
+    TDumpLine& Int(const std::string& key, long long v) { return Printed(key, "%lld", v); }
+    TDumpLine& Bool(const std::string& key, bool v) { return Text(key, v ? "1" : "0"); }
+    TDumpLine& Text(const std::string& key, const std::string& v) {
+        text_ += ' ';
+        text_ += key;
+        text_ += '=';
+        text_ += v;
+        return *this;
+    }
+    std::string Done() { return text_ + '\n'; }
+
+private:
+    TDumpLine& Printed(const std::string& key, const char* format, auto v) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, format, v);
+        return Text(key, buf);
+    }
+    std::string text_;
+};
+
+std::string IdOf(const TRegisteredObject* o) { return o ? std::to_string(o->Id) : "-"; }
+
+void AddDamage(TDumpLine& line, const std::string& prefix, const TDamageDesc& d) {
+    for (const auto& [part, v] : {std::pair{".Armor.", &d.Armor}, std::pair{".Shield.", &d.Shield}}) {
+        const std::string p = prefix + part;
+        line.Single(p + "Damage", v->Damage)
+            .Single(p + "Power", v->Power)
+            .Single(p + "SplashDamage", v->SplashDamage)
+            .Single(p + "SplashPower", v->SplashPower)
+            .Single(p + "SplashRadius", v->SplashRadius);
+    }
+}
+
+// A digest of a counter map: FNV-1a over the counters, row by row, and how
+// many are not zero. The maps are too large to list; a difference in them
+// shows as a difference here.
+std::string MapDigest(const TPlayer& p, bool detector) {
+    std::uint32_t h = 2166136261u;
+    long long lit = 0;
+    for (std::int32_t y = 0; y < p.MapRows(); ++y)
+        for (std::int32_t x = 0; x < p.MapCols(); ++x) {
+            const std::uint16_t v = detector ? p.DetectorMap(x, y) : p.SightMap(x, y);
+            lit += v != 0;
+            h = (h ^ (v & 0xFFu)) * 16777619u;
+            h = (h ^ (v >> 8)) * 16777619u;
+        }
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%08x/%lld", h, lit);
+    return buf;
+}
+
+std::string GameLine(const TGame& game) {
+    TDumpLine line("game");
+    line.Int("Frame", game.Frame)
+        .Int("Width", game.Width)
+        .Int("Height", game.Height)
+        .Int("CellSize", game.CellSize)
+        .Int("CellCols", game.CellCols)
+        .Int("CellRows", game.CellRows)
+        .Int("PlayerCount", game.PlayerCount)
+        .Int("ObjectTable", static_cast<long long>(game.ObjectTable.size()))
+        .Int("SpriteCount", game.Engine->SpriteCount)
+        .Int("Children", game.Engine->ChildCount())
+        .Int("UnitTypes", static_cast<long long>(game.UnitTypes.size()))
+        .Int("Random", RandomState());
+    return line.Done();
+}
+
+std::string PlayerLine(const TGame& game, std::size_t index) {
+    const TPlayer& p = *game.Players[index];
+    std::string selection;
+    for (std::int32_t id : p.Selection) {
+        if (!selection.empty()) selection += ',';
+        selection += std::to_string(id);
+    }
+    TDumpLine line("player " + std::to_string(index));
+    line.Text("Selection", selection)
+        .Double("EventX", p.EventX)
+        .Double("EventY", p.EventY)
+        .Int("EventTime", p.EventTime)
+        .Int("EventPriority", p.EventPriority)
+        .Int("ColorR", p.ColorR)
+        .Int("ColorG", p.ColorG)
+        .Int("ColorB", p.ColorB)
+        .Int("GridCols", p.GridCols())
+        .Int("GridRows", p.GridRows())
+        .Int("MapCols", p.MapCols())
+        .Int("MapRows", p.MapRows())
+        .Text("SightMap", MapDigest(p, false))
+        .Text("DetectorMap", MapDigest(p, true));
+    return line.Done();
+}
+
+std::string TypeLine(const TUnitTypeDescriptor& t, std::size_t index) {
+    TDumpLine line("type " + std::to_string(index));
+    line.Text("Name", EscapeDumpValue(t.Name))
+        .Single("Radius", t.Radius)
+        .Single("SightRange", t.SightRange)
+        .Single("Energy", t.Energy)
+        .Int("MaxEnergy", t.MaxEnergy)
+        .Bool("Detector", t.Detector)
+        .Int("BuildTime", t.BuildTime)
+        .Int("BuildOre", t.BuildOre)
+        .Int("BuildCrystal", t.BuildCrystal)
+        .Int("BuildCrew", t.BuildCrew)
+        .Int("BuildOfficiers", t.BuildOfficiers)
+        .Single("MaxSpeed", t.MaxSpeed)
+        .Single("Acc", t.Acc)
+        .Single("DeAcc", t.DeAcc)
+        .Single("RotSpeed", t.RotSpeed)
+        .Single("BankLimit", t.BankLimit)
+        .Int("Weapons", static_cast<long long>(t.Weapons.size()));
+    for (std::size_t w = 0; w < t.Weapons.size(); ++w) {
+        const TWeaponDesc& weapon = t.Weapons[w];
+        const std::string wp = "Weapon" + std::to_string(w) + ".";
+        line.Single(wp + "Range", weapon.Range)
+            .Text(wp + "CoolDown", std::to_string(weapon.CoolDown))
+            .Text(wp + "WhileFlying", weapon.WhileFlying ? "1" : "0")
+            .Single(wp + "Freedom", weapon.Freedom)
+            .Text(wp + "Shots", std::to_string(weapon.Shots.size()));
+        for (std::size_t s = 0; s < weapon.Shots.size(); ++s) {
+            const TShotDesc& shot = weapon.Shots[s];
+            const std::string sp = wp + "Shot" + std::to_string(s);
+            char speed[40];
+            std::snprintf(speed, sizeof speed, "%.17g", shot.Speed);
+            AddDamage(line, sp, shot.Damage);
+            line.Text(sp + ".Speed", speed)
+                .Text(sp + ".Delay", std::to_string(shot.Delay))
+                .Text(sp + ".Graphic", EscapeDumpValue(shot.Graphic))
+                .Text(sp + ".ShotClass", std::to_string(shot.ShotClass));
+        }
+    }
+    return line.Done();
+}
+
+// The catalogue entry a unit points at, by its place in the game's list.
+std::string TypeIndex(const TGame& game, const TUnitTypeDescriptor* type) {
+    for (std::size_t i = 0; i < game.UnitTypes.size(); ++i)
+        if (game.UnitTypes[i].get() == type) return std::to_string(i);
+    return "-";
+}
+
+std::string ObjectLine(const TGame& game, const TSprite& s, int child) {
+    const auto* object = dynamic_cast<const TGameObject*>(&s);
+    const auto* identified = dynamic_cast<const TIdentifiedObject*>(&s);
+    TDumpLine line("object " + (identified ? std::to_string(identified->Id) : std::string("-")) + " " +
+                   s.ClassName());
+    line.Int("Child", child)
+        .Single("X", s.X)
+        .Single("Y", s.Y)
+        .Single("Z", s.Z)
+        .Single("Angle", s.Angle)
+        .Single("Speed", s.Speed)
+        .Bool("Moving", s.Moving)
+        .Bool("Visible", s.Visible)
+        .Bool("IsDead", s.IsDead)
+        .Int("Children", s.ChildCount());
+    if (object) line.Int("Owner", object->Owner).Single("Radius", object->Radius);
+    if (identified) {
+        const bool inTable = identified->Id >= 0 &&
+                             static_cast<std::size_t>(identified->Id) < game.ObjectTable.size() &&
+                             game.ObjectTable[static_cast<std::size_t>(identified->Id)] == identified;
+        line.Bool("InTable", inTable);
+    }
+    if (const auto* r = dynamic_cast<const TRegisteredObject*>(&s)) {
+        line.Int("CellX", r->CellX)
+            .Int("CellY", r->CellY)
+            .Bool("Linked", r->Linked)
+            .Text("NextInCell", IdOf(r->NextInCell))
+            .Text("PrevInCell", IdOf(r->PrevInCell));
+    }
+    if (const auto* u = dynamic_cast<const Tunit*>(&s)) {
+        line.Single("HitPoints", u->HitPoints)
+            .Bool("Alive", u->Alive)
+            .Int("DeathDelay", u->DeathDelay)
+            .Single("SightRange", u->SightRange)
+            .Bool("Detector", u->Detector)
+            .Single("StampRange", u->StampRange)
+            .Int("StampX", u->StampX)
+            .Int("StampY", u->StampY)
+            .Bool("StampDetector", u->StampDetector)
+            .Int("StampOwner", u->StampOwner);
+    }
+    if (const auto* c = dynamic_cast<const TControlledUnit*>(&s)) {
+        line.Bool("Ordered", c->Ordered)
+            .Double("TargetX", c->TargetX)
+            .Double("TargetY", c->TargetY)
+            .Int("Cooldown", c->Cooldown)
+            .Text("UnitType", TypeIndex(game, c->UnitType))
+            .Single("Bank", c->Bank);
+    }
+    if (const auto* shot = dynamic_cast<const TShot*>(&s)) {
+        line.Int("TargetId", shot->TargetId);
+        AddDamage(line, "DamageInfo", shot->DamageInfo);
+    }
+    if (const auto* n = dynamic_cast<const TNebula*>(&s)) {
+        static const char* const rgb[] = {"R", "G", "B"};
+        for (std::size_t c = 0; c < 3; ++c) line.Single(std::string("Color") + rgb[c], n->Color[c]);
+        for (std::size_t c = 0; c < 3; ++c) line.Single(std::string("TargetColor") + rgb[c], n->TargetColor[c]);
+        line.Single("DriftX", n->DriftX)
+            .Single("DriftY", n->DriftY)
+            .Single("DriftTargetX", n->DriftTargetX)
+            .Single("DriftTargetY", n->DriftTargetY)
+            .Int("ColorSteps", n->ColorSteps)
+            .Int("DriftSteps", n->DriftSteps);
+        for (std::size_t c = 0; c < 3; ++c) line.Single(std::string("BaseColor") + rgb[c], n->BaseColor[c]);
+        line.Single("ColorVariation", n->ColorVariation);
+    }
+    if (const auto* e = dynamic_cast<const TExplosion*>(&s)) line.Int("FrameIndex", e->FrameIndex);
+    return line.Done();
+}
+
+}  // namespace
+
+std::string ShortDumpText(const TGame& game) {
+    std::string out;
+    const TSpriteEngine& engine = *game.Engine;
+    char buf[256];
+    for (int i = 0; i < engine.ChildCount(); ++i) {
+        const TSprite& sprite = engine.GetChild(i);
+        const auto* object = dynamic_cast<const TGameObject*>(&sprite);
+        const auto* identified = dynamic_cast<const TIdentifiedObject*>(&sprite);
+        const auto* unit = dynamic_cast<const Tunit*>(&sprite);
+        const std::string id = identified ? std::to_string(identified->Id) : "-";
+        char hp[32] = "-";
+        if (unit) std::snprintf(hp, sizeof hp, "%.9g", static_cast<double>(unit->HitPoints));
+        std::snprintf(buf, sizeof buf, "obj %s %s %d %.9g %.9g %s\n", sprite.ClassName().c_str(), id.c_str(),
+                      object ? object->Owner : 0, static_cast<double>(sprite.X), static_cast<double>(sprite.Y), hp);
+        out += buf;
+    }
+    for (int p = 1; p <= game.PlayerCount; ++p) {
+        out += "sel " + std::to_string(p);
+        for (std::int32_t id : game.Players[static_cast<std::size_t>(p)]->Selection) {
+            out += ' ';
+            out += std::to_string(id);
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string FullDumpText(const TGame& game) {
+    std::string out = GameLine(game);
+    for (std::size_t p = 0; p < game.Players.size(); ++p) out += PlayerLine(game, p);
+    for (std::size_t t = 0; t < game.UnitTypes.size(); ++t) out += TypeLine(*game.UnitTypes[t], t);
+    const TSpriteEngine& engine = *game.Engine;
+    for (int i = 0; i < engine.ChildCount(); ++i) out += ObjectLine(game, engine.GetChild(i), i);
+    return out;
+}
+
+std::string WorldDumpText(const TGame& game) { return ShortDumpText(game) + FullDumpText(game); }
+
+std::string FrameLine(std::int32_t frame, std::uint32_t checksum) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "frame %d checksum %08x\n", frame, checksum);
+    return buf;
+}
+
+std::string EscapeDumpValue(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c <= ' ' || c == '%' || c == '=' || c == ',' || c == 0x7F) {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
+std::string UnescapeDumpValue(const std::string& text) {
+    auto hex = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 && hex(text[i + 2]) >= 0) {
+            out += static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace orbitfall

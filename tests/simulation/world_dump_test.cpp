@@ -1,0 +1,181 @@
+// The world dump and its comparison: every field the step uses shows up as a
+// named difference, and fields that legitimately differ between machines do
+// not.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "infra/random.h"
+#include "simulation/crystal_moon.h"
+#include "simulation/explosion.h"
+#include "simulation/nebula.h"
+#include "simulation/shot.h"
+#include "simulation/world_dump.h"
+#include "simulation/world_dump_diff.h"
+#include "tests/simulation/small_game.h"
+
+namespace orbitfall {
+namespace {
+
+using small_game::SmallGameTest;
+
+class WorldDumpTest : public SmallGameTest {
+protected:
+    // A world with every kind of object, a few frames into a fight: a gunner
+    // of player 1 next to a target of player 2, so shots are under way.
+    void Build() {
+        game.reset();
+        SetRandomState(12345);
+        game = std::make_unique<TGame>("small", 3, 1);
+        auto& nebula = NewGameObject<TNebula>(*game);
+        nebula.X = 25;
+        nebula.Y = 25;
+        nebula.Radius = 8;
+        gunner = &AddUnit(1, 10, 10, small_game::ttGunner);
+        target = &AddUnit(2, 13, 10, small_game::ttTarget);
+        AddUnit(2, 40, 40, small_game::ttBig);
+        NewGameObject<TCrystalMoon>(*game).X = 30;
+        NewGameObject<TExplosion>(*game, 20.0f, 20.0f, 1.0f);
+        game->Players[1]->Selection = {gunner->Id};
+        for (int i = 0; i < 3; ++i) Step();
+    }
+
+    TWorldDump Dump() const {
+        const auto dumps = ReadWorldDumps(FrameLine(game->Frame, game->Checksum()) + WorldDumpText(*game));
+        EXPECT_EQ(dumps.size(), 1u);
+        return dumps.empty() ? TWorldDump() : dumps[0];
+    }
+
+    template <class T>
+    T& First() {
+        auto found = ObjectsOf<T>();
+        EXPECT_FALSE(found.empty());
+        return *found.at(0);
+    }
+
+    TControlledUnit* gunner = nullptr;
+    TControlledUnit* target = nullptr;
+};
+
+TEST_F(WorldDumpTest, EachFieldOfTheStepIsNamedWhereTwoWorldsPart) {
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::string expected;  // the whole sentence after "frame 3: ", up to the values
+    };
+    const std::vector<Case> cases = {
+        {"a unit nudged by one ulp", [this] { gunner->X = std::nextafter(gunner->X, 100.0f); },
+         "object 1 TControlledUnit of player 1: X 10 / 10.000001"},
+        {"a reload state", [this] { ++gunner->Cooldown; }, "TControlledUnit of player 1: Cooldown "},
+        {"a move target (double)", [this] { gunner->TargetY = std::nextafter(gunner->TargetY, 1.0); },
+         "TControlledUnit of player 1: TargetY "},
+        {"an order", [this] { target->Ordered = true; }, "TControlledUnit of player 2: Ordered 0 / 1"},
+        {"hit points", [this] { target->HitPoints -= 0.5f; }, "TControlledUnit of player 2: HitPoints "},
+        {"a death count", [this] { target->DeathDelay = 2; }, "player 2: DeathDelay 0 / 2"},
+        {"a sight stamp", [this] { ++gunner->StampX; }, "player 1: StampX 10 / 11"},
+        {"a bank", [this] { gunner->Bank = 0.25f; }, "player 1: Bank 0 / 0.25"},
+        {"a cell", [this] { gunner->CellY = 3; }, "player 1: CellY 1 / 3"},
+        {"a shot's target", [this] { First<TShot>().TargetId = 99; }, "TShot of player 1: TargetId"},
+        {"a shot's damage",
+         [this] { First<TShot>().DamageInfo.Shield.SplashRadius = 4; },
+         "TShot of player 1: DamageInfo.Shield.SplashRadius 0 / 4"},
+        {"a nebula's drift", [this] { ++First<TNebula>().DriftSteps; }, "TNebula of player 0: DriftSteps"},
+        {"a nebula's colour", [this] { First<TNebula>().TargetColor[2] += 0.5f; },
+         "TNebula of player 0: TargetColorB"},
+        {"an explosion's picture", [this] { ++First<TExplosion>().FrameIndex; },
+         "TExplosion of player 0: FrameIndex 3 / 4"},
+        {"a selection", [this] { game->Players[1]->Selection.push_back(2); },
+         "player 1: Selection 1 / 1,2"},
+        {"an event", [this] { game->Players[2]->EventTime = 7; }, "player 2: EventTime 0 / 7"},
+        {"a sight counter", [this] { ++game->Players[1]->SightMap(0, 0); }, "player 1: SightMap "},
+        {"the generator", [] { RandomInt(10); }, "game: Random "},
+        {"a unit type's weapon", [this] { game->UnitTypes[0]->Weapons[0].Range = 6; },
+         "unit type 0 Gunner: Weapon0.Range 5 / 6"},
+        {"a unit's catalogue entry",
+         [this] { target->UnitType = game->UnitTypes[small_game::ttBig].get(); },
+         "TControlledUnit of player 2: UnitType 1 / 4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Build();
+        const TWorldDump before = Dump();
+        c.change();
+        const std::vector<std::string> found = CompareWorldDumps(before, Dump());
+        ASSERT_EQ(found.size(), 1u) << (found.empty() ? "" : found[0] + " | " + found.back());
+        EXPECT_EQ(found[0].rfind("frame 3: ", 0), 0u) << found[0];
+        EXPECT_NE(found[0].find(c.expected), std::string::npos) << found[0];
+    }
+}
+
+TEST_F(WorldDumpTest, OneDifferencePerSectionObjectsFirst) {
+    Build();
+    const TWorldDump before = Dump();
+    game->UnitTypes[0]->Weapons[0].CoolDown = 9;
+    game->Players[2]->EventPriority = 3;
+    target->X += 1;
+    target->Y += 1;  // a second field of the same object: only the first is named
+    gunner->Y += 1;  // a later field of an earlier object wins over the target
+    const std::vector<std::string> found = CompareWorldDumps(before, Dump());
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0], "frame 3: object 1 TControlledUnit of player 1: Y 10 / 11");
+    EXPECT_EQ(found[1], "frame 3: player 2: EventPriority 0 / 3");
+    EXPECT_EQ(found[2], "frame 3: unit type 0 Gunner: Weapon0.CoolDown 5 / 9");
+}
+
+TEST_F(WorldDumpTest, WhatOnlyThePictureOrTheMachineUsesIsNoDifference) {
+    Build();
+    const TWorldDump before = Dump();
+    gunner->Selected = true;
+    game->LocalPlayerIndex = 2;
+    game->Players[1]->CameraX = 77;
+    EXPECT_TRUE(CompareWorldDumps(before, Dump()).empty());
+}
+
+TEST_F(WorldDumpTest, AnObjectOnlyOneWorldHasIsNamed) {
+    Build();
+    const TWorldDump before = Dump();
+    NewGameObject<TExplosion>(*game, 5.0f, 5.0f, 1.0f);
+    const int child = game->Engine->ChildCount() - 1;
+    const std::vector<std::string> found = CompareWorldDumps(before, Dump());
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found[0], "frame 3: child " + std::to_string(child) + " TExplosion of player 0 only in the second dump");
+    const std::vector<std::string> reverse = CompareWorldDumps(Dump(), before);
+    ASSERT_FALSE(reverse.empty());
+    EXPECT_NE(reverse[0].find("only in the first dump"), std::string::npos) << reverse[0];
+}
+
+TEST_F(WorldDumpTest, DumpsAreFoundInSavedOutputBesideOtherLines) {
+    Build();
+    const std::string world = WorldDumpText(*game);
+    std::string crlf;
+    for (char c : FrameLine(7, 0xABCDEF01) + world) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    const std::string text = "seed 5\n# a comment\nframe 0 checksum 00000001\nframe 1 checksum 00000002\n" +
+                             FrameLine(4, 0x1234) + world + "frame 5 checksum 00000003\n" + crlf +
+                             "verified 8 frames in 1 ms (8000 frames/s)\n";
+    const std::vector<TWorldDump> dumps = ReadWorldDumps(text);
+    ASSERT_EQ(dumps.size(), 2u);
+    EXPECT_EQ(dumps[0].Frame, 4);
+    EXPECT_EQ(dumps[0].Checksum, "00001234");
+    EXPECT_EQ(dumps[1].Frame, 7);
+    EXPECT_EQ(dumps[1].Checksum, "abcdef01");
+    EXPECT_EQ(dumps[0].Lines, dumps[1].Lines);
+    // The short lines stay in front, unchanged in shape, and are not compared.
+    EXPECT_EQ(world.rfind("obj TNebula - 0 ", 0), 0u) << world.substr(0, 80);
+    EXPECT_EQ(dumps[0].Lines.front().rfind("game Frame=3 ", 0), 0u) << dumps[0].Lines.front();
+    EXPECT_TRUE(ReadWorldDumps("frame 1 checksum 00000002\nverified 1 frames\n").empty());
+}
+
+TEST(WorldDumpValues, TextValuesSurviveTheirEscape) {
+    for (const std::string& text : {std::string("Fighter II"), std::string("a=b,c%d\te"), std::string("Zerst\xf6rer"),
+                                   std::string(), std::string("%4"), std::string("100%")}) {
+        const std::string escaped = EscapeDumpValue(text);
+        EXPECT_EQ(escaped.find_first_of(" =,\t"), std::string::npos) << escaped;
+        EXPECT_EQ(UnescapeDumpValue(escaped), text) << escaped;
+    }
+}
+
+}  // namespace
+}  // namespace orbitfall
