@@ -69,6 +69,12 @@ void ReportFailure(const std::string& message) {
 
 bool PowerOfTwo(std::uint64_t n) { return (n & (n - 1)) == 0; }
 
+// The first few occurrences of a line are written as they come: a resource
+// loaded again or a host joined twice is the program's ordinary course.
+constexpr std::uint64_t WrittenOneByOne = 4;
+
+bool WrittenWithItsCount(std::uint64_t n) { return n > WrittenOneByOne && PowerOfTwo(n); }
+
 // The file stays open for the run and every line goes to the operating system
 // with its own write(): the file is complete after each call (a killed process
 // loses nothing) while a call costs the same on the millionth line as on the
@@ -124,9 +130,14 @@ public:
             // Most recent last: a line that keeps coming never leaves.
             std::rotate(it, it + 1, recent_.end());
             TRecent& recent = recent_.back();
-            if (!PowerOfTwo(recent.Count)) return;
-            recent.Written = recent.Count;
-            Queue(MakeLine(category, level, text + " (" + std::to_string(recent.Count) + " times)"));
+            if (recent.Count <= WrittenOneByOne) {
+                recent.Written = recent.Count;
+                Queue(MakeLine(category, level, text));
+            } else {
+                if (!WrittenWithItsCount(recent.Count)) return;
+                recent.Written = recent.Count;
+                Queue(MakeLine(category, level, text + " (" + std::to_string(recent.Count) + " times)"));
+            }
         } else {
             if (recent_.size() == RecentLines) {
                 QueueTotal(recent_.front());

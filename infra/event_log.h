@@ -6,10 +6,10 @@
 //
 // Bounds, so that no peer and no long run can fill a disk through the log:
 // - A line that repeats one of the recent distinct lines (same category,
-//   level and text; the context may differ) is counted. Its 2nd, 4th, 8th...
-//   occurrence is written with " (N times)" after the text, and the total of
-//   a repeated line is written when it leaves the recent lines or when the
-//   log closes.
+//   level and text; the context may differ) is counted. Its first four
+//   occurrences are written as usual; after that only the 8th, 16th, 32nd...
+//   with " (N times)" after the text, and the total of a repeated line when
+//   it leaves the recent lines or when the log closes.
 // - log.txt holds at most the size limit (8 MiB unless set); a line that
 //   would pass it moves the file to "log.old.txt" (replacing that one) and
 //   starts log.txt afresh, so the two files together hold at most twice the

@@ -40,7 +40,7 @@ protected:
     TempFolder tmp;
 };
 
-TEST_F(EventLogFloodTest, RepeatsAreWrittenAtPowersOfTwoAndTheTotalAtTheEnd) {
+TEST_F(EventLogFloodTest, FourRepeatsAreWrittenThenPowersOfTwoAndTheTotalAtTheEnd) {
     // A flood interleaved with the frames' own lines, as a peer's commands
     // arrive between frames.
     for (int frame = 0; frame < 1000; ++frame) {
@@ -52,8 +52,8 @@ TEST_F(EventLogFloodTest, RepeatsAreWrittenAtPowersOfTwoAndTheTotalAtTheEnd) {
     std::vector<std::string> flood;
     for (const std::string& line : lines)
         if (line.rfind("Network", 0) == 0) flood.push_back(line);
-    std::vector<std::string> expected = {"Network\t4\t\tCommand without effect dropped\r"};
-    for (int n = 2; n <= 65536; n *= 2)
+    std::vector<std::string> expected(4, "Network\t4\t\tCommand without effect dropped\r");
+    for (int n = 8; n <= 65536; n *= 2)
         expected.push_back("Network\t4\t\tCommand without effect dropped (" + std::to_string(n) + " times)\r");
     EXPECT_EQ(flood, expected);
     EXPECT_EQ(lines.size(), 1000u + expected.size()) << "the distinct lines all stay";
@@ -64,13 +64,18 @@ TEST_F(EventLogFloodTest, RepeatsAreWrittenAtPowersOfTwoAndTheTotalAtTheEnd) {
 }
 
 TEST_F(EventLogFloodTest, CategoryAndLevelTellLinesApartButTheContextDoesNot) {
-    Log("Network", 4, "same");
+    for (int i = 0; i < 4; ++i) Log("Network", 4, "same");
     Log("Network", 3, "same");
     Log("Status", 4, "same");
-    LogContext = "Timer";
-    Log("Network", 4, "same");
-    EXPECT_EQ(Lines(), (std::vector<std::string>{"Network\t4\t\tsame\r", "Network\t3\t\tsame\r", "Status\t4\t\tsame\r",
-                                                 "Network\t4\tTimer\tsame (2 times)\r"}));
+    for (int i = 0; i < 4; ++i) {
+        LogContext = "Timer " + std::to_string(i);
+        Log("Network", 4, "same");
+    }
+    std::vector<std::string> expected(4, "Network\t4\t\tsame\r");
+    expected.push_back("Network\t3\t\tsame\r");
+    expected.push_back("Status\t4\t\tsame\r");
+    expected.push_back("Network\t4\tTimer 3\tsame (8 times)\r");
+    EXPECT_EQ(Lines(), expected);
 }
 
 TEST_F(EventLogFloodTest, FileIsBoundedAndTheNewestLinesAreKept) {
