@@ -20,13 +20,22 @@ TController::~TController() {
 }
 
 void TController::CreateGame(const TStartInfo& info) {
-    // A second game in one run ends the first completely before anything of
-    // the new one exists.
-    if (Game == game_.get()) Game = nullptr;
+    // The new game is made before the first one ends: when it cannot be
+    // made, the first stays whole for whatever still shows it. Neither
+    // exists as the process's game meanwhile.
+    const bool current = Game == game_.get();
+    if (current) Game = nullptr;
+    std::unique_ptr<TGame> made;
+    try {
+        made = std::make_unique<TGame>(info.MapName(), info.PlayerCount, info.PlayerNumber);
+    } catch (...) {
+        if (current) Game = game_.get();
+        throw;
+    }
     game_.reset();
     replay_.reset();
     StartRecord = info;
-    game_ = std::make_unique<TGame>(info.MapName(), info.PlayerCount, info.PlayerNumber);
+    game_ = std::move(made);
     Game = game_.get();
 }
 

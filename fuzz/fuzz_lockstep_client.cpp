@@ -16,7 +16,8 @@
 
 #include "control/frame_loop.h"
 #include "control/packets.h"
-#include "control/tcp_controller.h"
+#include "control/lockstep_client.h"
+#include "control/lockstep_host.h"
 #include "fuzz/fuzz_support.h"
 #include "simulation/game.h"
 
@@ -25,8 +26,8 @@ using namespace orbitfall;
 namespace {
 
 fuzz::TFuzzShell* shell = nullptr;
-TTcpController* lobbyHost = nullptr;
-TTcpController* client = nullptr;
+TLockstepHost* lobbyHost = nullptr;
+TLockstepClient* client = nullptr;
 std::vector<std::uint8_t> startPacket;
 std::uint64_t inputs = 0;
 
@@ -54,8 +55,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::SetUpProcess();
     shell = new fuzz::TFuzzShell;
     // Only there to be connected to; its game never starts.
-    lobbyHost = new TTcpController(*shell, "", 0);
-    client = new TTcpController(*shell, "127.0.0.1", lobbyHost->Adapter().Port);
+    lobbyHost = new TLockstepHost(*shell, 0);
+    client = new TLockstepClient(*shell, "127.0.0.1", lobbyHost->Adapter().Port);
     // The shell's clock advances by one per reading: a few dozen turns of
     // the wait, each of which may deliver a packet.
     client->FrameWait = std::chrono::milliseconds(48);

@@ -12,7 +12,8 @@
 
 #include "control/frame_loop.h"
 #include "control/packets.h"
-#include "control/tcp_controller.h"
+#include "control/greeting.h"
+#include "control/lockstep_host.h"
 #include "fuzz/fuzz_support.h"
 
 using namespace orbitfall;
@@ -20,7 +21,7 @@ using namespace orbitfall;
 namespace {
 
 fuzz::TFuzzShell* shell = nullptr;
-TTcpController* host = nullptr;
+TLockstepHost* host = nullptr;
 TTcpAdapter* peer = nullptr;
 std::uint64_t inputs = 0;
 
@@ -34,6 +35,14 @@ void StartHostGame() {
     if (host->GetGame() == nullptr || host->Adapter().ClientCount() != 1) Fail("game did not start");
 }
 
+// The client takes its seat as a copy of this program would.
+void Greet() {
+    TPacketBytes greeting;
+    EncodeGreeting(LocalGreeting(), greeting);
+    peer->Send(greeting.data(), greeting.size());
+    if (!fuzz::PumpUntil(shell->Loop, [] { return host->PlayerNames().size() == 1; })) Fail("client took no seat");
+}
+
 // The host ends a connection that sends too many malformed packets; the
 // client then joins again and a new game starts.
 void Rejoin() {
@@ -42,6 +51,7 @@ void Rejoin() {
     peer->Connect("127.0.0.1");
     if (!fuzz::PumpUntil(shell->Loop, [] { return peer->State == 2 && host->Adapter().ClientCount() == 1; }))
         Fail("client did not connect again");
+    Greet();
     StartHostGame();
 }
 
@@ -50,7 +60,7 @@ void Rejoin() {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::SetUpProcess();
     shell = new fuzz::TFuzzShell;
-    host = new TTcpController(*shell, "", 0);
+    host = new TLockstepHost(*shell, 0);
     host->SeedOverride = 4711;
     Controller = host;
 
@@ -66,6 +76,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     peer->Connect("127.0.0.1");
     if (!fuzz::PumpUntil(shell->Loop, [] { return peer->State == 2 && host->Adapter().ClientCount() == 1; }))
         Fail("client did not connect");
+    Greet();
     StartHostGame();
     return 0;
 }

@@ -2,13 +2,9 @@
 // Which keys are held down, as the game window last heard of them. The window
 // feeds every key-down and key-up event in (the window framework's own held-key
 // state does not follow synthetic events); the frame polls the arrow keys.
-namespace orbitfall {
+#include "infra/key_codes.h"
 
-// Virtual-key codes the program uses.
-inline constexpr int VkLeft = 37;
-inline constexpr int VkUp = 38;
-inline constexpr int VkRight = 39;
-inline constexpr int VkDown = 40;
+namespace orbitfall {
 
 // Whether the key is down. synchronous: the state as of the event being
 // processed; otherwise the latest known state. Both read the same table here,

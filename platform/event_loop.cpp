@@ -4,6 +4,7 @@
 
 #include <asio/io_context.hpp>
 #include <asio/post.hpp>
+#include <asio/steady_timer.hpp>
 
 namespace orbitfall {
 
@@ -33,6 +34,14 @@ void TEventLoop::RunFor(std::chrono::milliseconds timeout) {
 }
 
 void TEventLoop::Post(std::function<void()> work) { asio::post(*context_, std::move(work)); }
+
+void TEventLoop::PostAfter(std::chrono::milliseconds delay, std::function<void()> work) {
+    auto timer = std::make_shared<asio::steady_timer>(*context_, delay);
+    // The timer lives until its handler has run (or the loop is destroyed).
+    timer->async_wait([timer, work = std::move(work)](const asio::error_code& ec) {
+        if (!ec) work();
+    });
+}
 
 asio::io_context& TEventLoop::Context() { return *context_; }
 

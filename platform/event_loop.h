@@ -27,6 +27,9 @@ public:
     void RunFor(std::chrono::milliseconds timeout);
     // Runs work at a later turn of the loop, as one more event.
     void Post(std::function<void()> work);
+    // Runs work as one more event once delay has passed (at the first turn
+    // of the loop after it). Work that may outlive its owner checks a flag.
+    void PostAfter(std::chrono::milliseconds delay, std::function<void()> work);
 
     // The socket layer's access to the loop; only platform/ uses it.
     asio::io_context& Context();

@@ -20,6 +20,11 @@ public:
     // Maximised, borderless, covering the screen. May drop the context (the
     // window can be re-created): make it current again afterwards.
     virtual void EnterFullscreen(int width, int height) = 0;
+    // Back to the bordered window at the place and size it had before
+    // EnterFullscreen; nothing when not in full screen. Drops the context
+    // like EnterFullscreen.
+    virtual void LeaveFullscreen() = 0;
+    virtual bool Fullscreen() const = 0;
     // The display the surface is shown on, for error messages ("" if unknown).
     virtual std::string DisplayName() const { return {}; }
 };

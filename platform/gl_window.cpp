@@ -1,5 +1,6 @@
 #include "platform/gl_window.h"
 
+#include <FL/Fl.H>
 #include <GL/glx.h>
 
 #include "platform/desktop_display.h"
@@ -43,11 +44,27 @@ int TGlWindow::ClientWidth() const { return w(); }
 int TGlWindow::ClientHeight() const { return h(); }
 
 void TGlWindow::EnterFullscreen(int, int) {
+    if (fullscreen_active()) return;
+    int sx = 0, sy = 0, sw = 0, sh = 0;
+    Fl::screen_xywh(sx, sy, sw, sh, Fl::screen_num(x(), y(), w(), h()));
     // Without a window manager FLTK re-creates the X window to drop its
     // border; a context bound to the old one would be left dangling.
     DestroyContext();
     fullscreen();
+    // The new X window covers the screen at once, but FLTK would learn its
+    // size only from the server's next event: the context made next, and
+    // the frame drawn next, would still see the old size.
+    if (w() != sw || h() != sh) resize(sx, sy, sw, sh);
 }
+
+void TGlWindow::LeaveFullscreen() {
+    if (!fullscreen_active()) return;
+    DestroyContext();
+    // FLTK kept the place and size from before full screen.
+    fullscreen_off();
+}
+
+bool TGlWindow::Fullscreen() const { return fullscreen_active() != 0; }
 
 std::string TGlWindow::DisplayName() const { return DesktopDisplayName(); }
 

@@ -27,7 +27,11 @@ public:
     void SwapBuffers() override;
     int ClientWidth() const override;
     int ClientHeight() const override;
-    void EnterFullscreen(int width, int height) override;
+    // Final: the context's owner switches through these, and a subclass's
+    // method of the same name would be called in their place.
+    void EnterFullscreen(int width, int height) final;
+    void LeaveFullscreen() final;
+    bool Fullscreen() const final;
     std::string DisplayName() const override;
 
     // FLTK's own flush path calls this when the window is exposed; the game

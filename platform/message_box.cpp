@@ -4,27 +4,21 @@
 
 #include <FL/fl_ask.H>
 
+#include "infra/event_log.h"
+#include "infra/text_encoding.h"
 #include "platform/desktop_display.h"
 
 namespace orbitfall {
-namespace {
 
-class TFltkMessageBox : public TMessageBox {
-public:
-    void ShowError(const std::string& text) override {
-        if (!OpenDesktopDisplay()) {
-            std::fprintf(stderr, "%s\n", text.c_str());
-            return;
-        }
-        fl_alert("%s", text.c_str());
+void TFltkMessageBox::ShowError(const std::string& message) {
+    Log("Status", 4, "Error box: " + message);
+    const std::string text = ToUtf8(message);
+    if (!OpenDesktopDisplay()) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return;
     }
-};
-
-}  // namespace
-
-TMessageBox& DesktopMessageBox() {
-    static TFltkMessageBox box;
-    return box;
+    fl_message_title("Orbitfall");
+    fl_alert("%s", text.c_str());
 }
 
 }  // namespace orbitfall

@@ -103,14 +103,27 @@ void DoneOpenGL() {
     Surface = nullptr;
 }
 
-void SetFullscreen(std::uint16_t width, std::uint16_t height, std::uint16_t, std::uint16_t) {
-    // X keeps its display mode: the window covers the screen instead, and the
-    // bit depth and refresh rate stay what the desktop has.
+namespace {
+
+template <typename Change>
+void RecreateContextAround(Change change) {
     TGlSurface* surface = Surface;
     if (surface == nullptr) return;
     DoneOpenGL();
-    surface->EnterFullscreen(width, height);
+    change(*surface);
     InitOpenGL(*surface);
+}
+
+}  // namespace
+
+void SetFullscreen(std::uint16_t width, std::uint16_t height, std::uint16_t, std::uint16_t) {
+    // X keeps its display mode: the window covers the screen instead, and the
+    // bit depth and refresh rate stay what the desktop has.
+    RecreateContextAround([&](TGlSurface& surface) { surface.EnterFullscreen(width, height); });
+}
+
+void LeaveFullscreen() {
+    RecreateContextAround([](TGlSurface& surface) { surface.LeaveFullscreen(); });
 }
 
 void ClearFrame() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }

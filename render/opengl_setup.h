@@ -37,8 +37,15 @@ public:
 // A set-up still in place is released first.
 void InitOpenGL(TGlSurface& surface);
 void DoneOpenGL();
+// Both re-create the context around the change of the window: DoneOpenGL,
+// the change, InitOpenGL (the textures, the font and the GL state anew).
+// Objects kept elsewhere in the old context must be freed before (the game
+// window does so in one place, TForm1::ReplaceContext); objects that note the
+// ContextGeneration they were made in see that theirs is gone.
 void SetFullscreen(std::uint16_t width, std::uint16_t height, std::uint16_t bits,
                    std::uint16_t frequency);
+// Back to the window as it was before SetFullscreen.
+void LeaveFullscreen();
 void ClearFrame();
 void PresentFrame();
 bool WriteGraphicCardInfo(const std::string& fileName);

@@ -132,8 +132,11 @@ TTextureImage::TTextureImage(int width, int height, TPixelFormat format)
     pixels_.assign(StoreSize(format, width, height), 255);
 }
 
-TTextureImage::~TTextureImage() {
+TTextureImage::~TTextureImage() { DeleteTextureObject(); }
+
+void TTextureImage::DeleteTextureObject() {
     if (texture_ != 0) glDeleteTextures(1, &texture_);
+    texture_ = 0;
 }
 
 void TTextureImage::LoadFromFile(const std::string& path) {

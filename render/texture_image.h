@@ -45,6 +45,10 @@ public:
     // when the store is gone.
     std::uint8_t* Row(int y);
     unsigned TextureObject() const;   // GL name, 0 for none
+    // Deletes the texture object now, in the context that must still be
+    // current; the pixel store stays, and the next Upload makes a new one.
+    // A name kept past its context would delete another texture later.
+    void DeleteTextureObject();
 
     bool KeepPixels = false;
 

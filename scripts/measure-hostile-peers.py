@@ -9,14 +9,19 @@ processes on loopback:
     2,000 frames, host frame 1 ms; one client adds the whole map to its selection 255 times every frame;
     reported are the peak resident memory of every process and the frames
     per second of each (the honest client's above all);
- 3. commands: host and two clients on Zweikampf, 300 frames of 5 ms; one
+ 3. stale: host and one honest client on Zweikampf, 400 frames of 5 ms; a
+    third peer greets and takes its seat like a copy of the game, then stamps
+    every command (a select-all of its own units) with frame 0, every 2 ms;
+    reported are the host's wall time, the frames the honest client played
+    in sync with the host, and when (host frame, seconds) the peer was dropped;
+ 4. commands: host and two clients on Zweikampf, 300 frames of 5 ms; one
     client sends 100,000 commands (1,000 in each of its first 100 frames,
     the whole map added to its selection, most of them without effect or
     beyond a frame's 255); reported are each machine's wall time and the
     size and line count of its log.txt (and log.old.txt).
 
-Usage: scripts/measure-hostile-peers.py [build-dir] [drain|flood|commands ...]
-(default build, both measurements).
+Usage: scripts/measure-hostile-peers.py [build-dir] [drain|flood|stale|commands ...]
+(default build, all measurements).
 """
 import os
 import re
@@ -26,8 +31,10 @@ import sys
 import tempfile
 import time
 
-build = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1] in ("drain", "flood", "commands") else "build"
-which = [a for a in sys.argv[1:] if a in ("drain", "flood", "commands")] or ["drain", "flood"]
+KINDS = ("drain", "flood", "stale", "commands")
+build = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1] in KINDS else "build"
+which = [a for a in sys.argv[1:] if a in KINDS] or list(KINDS)
+repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sim = os.path.join(build, "orbitfall-sim")
 work = tempfile.mkdtemp(prefix="orbitfall-hostile-")
 TICK = os.sysconf("SC_CLK_TCK")
@@ -138,6 +145,106 @@ def flood(frames=2000):
         print("  no replay to compare")
 
 
+def fnv1a64(data):
+    h = 0xcbf29ce484222325
+    for b in data:
+        h = ((h ^ b) * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
+    return h
+
+
+def shipped(relative):
+    """A shipped data file, its name matched ignoring letter case."""
+    path = os.path.join(repo, "Game", "Data")
+    for part in relative.split("/"):
+        names = {n.lower(): n for n in os.listdir(path)}
+        path = os.path.join(path, names[part.lower()])
+    return open(path, "rb").read()
+
+
+def greeting(map_name):
+    """The greeting a copy of this program on the shipped data sends (only the one map)."""
+    version = subprocess.run([sim, "--version"], capture_output=True, text=True).stdout.split()[-1].encode()
+    body = bytes([4, len(version)]) + version.ljust(32, b"\0")
+    body += fnv1a64(shipped("Units/Units.ofu")).to_bytes(8, "little") + bytes([1])
+    name = map_name.encode()
+    body += bytes([len(name)]) + name + fnv1a64(shipped(f"Maps/{map_name}.ofm")).to_bytes(8, "little")
+    return body
+
+
+def framed(payload):
+    return len(payload).to_bytes(2, "little") + payload
+
+
+def stale(frames=400):
+    host, hout = start(["host", "--port", "0", "--clients", "2", "--map", "Zweikampf", "--frames", str(frames),
+                        "--frame-ms", "5", "--seed", "5150", "--stats"], "stale-host")
+    t_host = time.monotonic()
+    port = port_of(hout)
+    honest, cout = start(["join", "127.0.0.1", "--port", str(port), "--frames", str(frames), "--stats"],
+                         "stale-honest")
+    while "A player joined" not in open(hout).read():
+        time.sleep(0.02)
+    peer = socket.create_connection(("127.0.0.1", port))
+    peer.sendall(framed(greeting("Zweikampf")))
+    peer.setblocking(False)
+    received, player, started, dropped_after = b"", None, None, None
+    commands = 0
+    while host.poll() is None and time.monotonic() - t_host < 300:
+        try:
+            chunk = peer.recv(1 << 16)
+            if not chunk:
+                dropped_after = time.monotonic() - started if started else 0.0
+                break
+            received += chunk
+        except BlockingIOError:
+            pass
+        except OSError:
+            dropped_after = time.monotonic() - started if started else 0.0
+            break
+        while player is None and len(received) >= 2:
+            size = int.from_bytes(received[:2], "little")
+            if len(received) < 2 + size:
+                break
+            packet, received = received[2:2 + size], received[2 + size:]
+            if size == 141 and packet[0] == 2:
+                player = packet[1 + 136]
+                started = time.monotonic()
+                peer.setblocking(True)
+                peer.sendall(framed(bytes([3])))
+                peer.setblocking(False)
+        if player is not None:
+            received = b""  # frames and relayed commands are of no interest
+            command = bytes([0, 3, 0, player]) + (0).to_bytes(4, "little", signed=True) + bytes(16)
+            try:
+                peer.send(framed(command))
+                commands += 1
+            except OSError:
+                pass
+        time.sleep(0.002)
+    host.wait(timeout=300)
+    host_wall = time.monotonic() - t_host
+    honest.wait(timeout=60)
+    peer.close()
+    htext, ctext = open(hout).read(), open(cout).read()
+    host_frames = dict(re.findall(r"^frame (\d+) checksum (\w+)$", htext, re.M))
+    client_frames = dict(re.findall(r"^frame (\d+) checksum (\w+)$", ctext, re.M))
+    in_sync = sum(1 for f, c in client_frames.items() if host_frames.get(f) == c)
+    lobby = re.findall(r"^lobby: .*$", htext, re.M)
+    left = re.search(r"^lobby: .*Player 2.*$", htext, re.M)
+    dropped_frame = len(re.findall(r"^frame ", htext[:left.start()], re.M)) if left else None
+    stats = re.search(r"^stats .*$", htext, re.M)
+    print(f"== stale: Zweikampf, {frames} frames of 5 ms, one honest client, one peer stamping every command "
+          f"with frame 0 every 2 ms")
+    print(f"  host wall time {host_wall:.1f} s (process start to exit); {stats.group(0) if stats else 'no stats'}")
+    print(f"  honest client: {len(client_frames)} frames, {in_sync} in sync with the host; exit {honest.returncode}")
+    if left:
+        print(f"  stale peer dropped at host frame {dropped_frame}, {dropped_after or 0:.2f} s after its start "
+              f"record ({commands} commands sent); line: {left.group(0)}")
+    else:
+        print(f"  stale peer not dropped ({commands} commands sent)")
+    print("  host lobby: " + " | ".join(line[len("lobby: "):] for line in lobby))
+
+
 def log_files(name):
     sizes = []
     for log in ("log.txt", "log.old.txt"):
@@ -185,5 +292,7 @@ def commands(frames=300, flood_frames=100, per_frame=1000):
 
 
 for w in which:
-    {"drain": drain, "flood": flood, "commands": commands}[w]()
+    {"drain": drain, "flood": flood, "stale": stale, "commands": commands}[w]()
+    if w == "stale":
+        stale(2000)  # long enough to see when the peer is dropped
 subprocess.run(["rm", "-rf", work])

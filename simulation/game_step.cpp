@@ -9,6 +9,7 @@
 #include "infra/errors.h"
 #include "infra/numeric.h"
 #include "simulation/command.h"
+#include "simulation/command_rules.h"
 #include "simulation/controlled_unit.h"
 #include "simulation/game.h"
 
@@ -20,6 +21,9 @@ constexpr std::uint32_t ChecksumKey = 0xA3B93F7C;
 }  // namespace
 
 void TGame::ExecuteCommand(const TCommand& command) {
+    // Refused before anything changes, by the same rules a host applies to
+    // what its clients send.
+    if (JudgeCommand(command, PlayerCount) == TCommandVerdict::Refused) throw ERangeError();
     TPlayer& p = PlayerAt(command.Player);
     switch (command.Kind) {
         case ckSelectRect: {
@@ -54,9 +58,6 @@ void TGame::ExecuteCommand(const TCommand& command) {
             CheckedNarrow<std::uint32_t>(command.IntAt(0));
             const double x = command.FloatAt(1);
             const double y = command.FloatAt(2);
-            // A target that is not a number would turn every ordered unit's
-            // position into one; refuse it before anything changes.
-            if (std::isnan(x) || std::isnan(y)) throw ERangeError();
             for (std::int32_t id : p.Selection) {
                 auto* unit = dynamic_cast<TControlledUnit*>(ObjectById(id));
                 if (!unit) continue;
@@ -78,15 +79,7 @@ std::uint8_t& TGame::Mark(std::int32_t id) {
 }
 
 bool TGame::AcceptsCommand(const TCommand& command) const {
-    if (command.Player > PlayerCount) return false;
-    switch (command.Kind) {
-        case ckSelectRect:
-            return command.Player <= 15;
-        case ckMove:
-            return command.IntAt(0) >= 0 && !std::isnan(command.FloatAt(1)) && !std::isnan(command.FloatAt(2));
-        default:
-            return true;
-    }
+    return JudgeCommand(command, PlayerCount) != TCommandVerdict::Refused;
 }
 
 void TGame::Move() {

@@ -2,7 +2,7 @@
 // The game window's mouse and keyboard events, handed to whoever turns them
 // into view changes and commands. Positions are pixels from the client area's
 // top-left corner; buttons 1 left, 2 middle, 3 right; keys are virtual-key
-// codes (key_codes.h). The window keeps the held-key table itself.
+// codes (infra/key_codes.h). The window keeps the held-key table itself.
 namespace orbitfall {
 
 class TFormInput {

@@ -27,7 +27,13 @@ std::optional<TMapPoint> TFormInputTarget::ScreenToMap(int x, int y) const {
     return p;
 }
 
-void TFormInputTarget::SetFullscreen(int width, int height, int, int) { form_.EnterFullscreen(width, height); }
+void TFormInputTarget::SetFullscreen(int width, int height, int bits, int frequency) {
+    form_.ShowFullscreen(width, height, bits, frequency);
+}
+
+void TFormInputTarget::LeaveFullscreen() { form_.ShowWindowed(); }
+
+bool TFormInputTarget::IsFullscreen() const { return form_.Fullscreen(); }
 
 std::string ScreenshotFileName(const std::string& userDir, long long unixSeconds, int attempt) {
     const std::time_t t = static_cast<std::time_t>(unixSeconds);

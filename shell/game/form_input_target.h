@@ -17,6 +17,8 @@ public:
     int ClientHeight() const override;
     std::optional<TMapPoint> ScreenToMap(int x, int y) const override;
     void SetFullscreen(int width, int height, int bits, int refresh) override;
+    void LeaveFullscreen() override;
+    bool IsFullscreen() const override;
     // What the window shows now, as "Screenshots/<date>_<time>.png" in the
     // user folder; the log names the file.
     void RequestScreenshot() override;

@@ -1,7 +1,7 @@
 #include "shell/game/game_input.h"
 
 #include "control/controller.h"
-#include "shell/game/key_codes.h"
+#include "infra/key_codes.h"
 #include "shell/game/view_state.h"
 #include "simulation/command.h"
 #include "simulation/game.h"
@@ -11,7 +11,6 @@ namespace orbitfall {
 
 namespace {
 constexpr int LeftButton = 1, RightButton = 3;
-constexpr int VkF12 = VkF1 + 11;
 
 TMapPoint PointOf(const std::array<double, 2>& p) { return {p[0], p[1]}; }
 std::array<double, 2> ArrayOf(TMapPoint p) { return {p.X, p.Y}; }
@@ -90,7 +89,11 @@ void TGameInput::KeyDown(int key, bool ctrl, bool) {
         all.Kind = ckSelectAll;
         Issue(all);
     }
-    if (key == VkF11) target_.SetFullscreen(1024, 768, 32, 75);
+    // F11 switches: full screen, and from there back to the window.
+    if (key == VkF11) {
+        if (target_.IsFullscreen()) target_.LeaveFullscreen();
+        else target_.SetFullscreen(1024, 768, 32, 75);
+    }
     if (key == VkF12) target_.RequestScreenshot();
     if (key == VkHome) view_.CameraDistance = DistanceAfterHome(view_.CameraDistance);
     if (key == VkEnd) view_.CameraDistance = DistanceAfterEnd(view_.CameraDistance);

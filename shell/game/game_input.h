@@ -23,6 +23,9 @@ public:
     // The map point under a pixel, once the main camera has been set up.
     virtual std::optional<TMapPoint> ScreenToMap(int x, int y) const = 0;
     virtual void SetFullscreen(int width, int height, int bits, int refresh) = 0;
+    // Back from full screen to the window's former place and size.
+    virtual void LeaveFullscreen() = 0;
+    virtual bool IsFullscreen() const = 0;
     // F12: a picture of the next frame into the user's Screenshots folder.
     virtual void RequestScreenshot() {}
 };

@@ -11,8 +11,10 @@
 #include "infra/key_state.h"
 #include "render/fog.h"
 #include "render/opengl_setup.h"
+#include "render/texture_image.h"
+#include "shell/escape_key.h"
 #include "shell/game/form_input.h"
-#include "shell/game/key_codes.h"
+#include "shell/game/fltk_keys.h"
 #include "simulation/game.h"
 
 namespace orbitfall {
@@ -28,7 +30,7 @@ TForm1::TForm1(TController& controller, TShellLink& shell, const TFormSettings& 
       frameView_(*this) {
     // The close box (and nothing else, Escape included) closes the window.
     callback([](Fl_Widget*, void* self) {
-        if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
+        if (IsEscapeKeyClose()) return;
         static_cast<TForm1*>(self)->FormClose();
     }, this);
     if (Form1 == nullptr) Form1 = this;
@@ -38,8 +40,8 @@ TForm1::~TForm1() {
     Timer1.SetEnabled(false);
     if (glReady_) {
         MakeCurrent();
+        FreeContextObjects();
         fog_.reset();
-        backdrop_.Free();
         DoneOpenGL();
     }
     if (Form1 == this) Form1 = nullptr;
@@ -132,6 +134,40 @@ void TForm1::ExceptionHandler(const std::exception& e) {
         // The error itself must still be shown.
     }
     shell_.ShowError(e.what());
+}
+
+void TForm1::ShowFullscreen(int width, int height, int bits, int frequency) {
+    if (Fullscreen()) return;
+    ReplaceContext([&] {
+        orbitfall::SetFullscreen(static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height),
+                                 static_cast<std::uint16_t>(bits), static_cast<std::uint16_t>(frequency));
+    });
+}
+
+void TForm1::ShowWindowed() {
+    if (!Fullscreen()) return;
+    ReplaceContext([] { orbitfall::LeaveFullscreen(); });
+}
+
+void TForm1::ReplaceContext(const std::function<void()>& change) {
+    if (!glReady_ || closed_) return;
+    MakeCurrent();
+    FreeContextObjects();
+    change();
+    ContextRecreated();
+    // The window may be a new X window now, made without its title.
+    SetCaption(caption_);
+    // A paused replay draws no frames: the new window would stay empty
+    // until playback resumes. The picture of the current frame is drawn
+    // again instead (drawing changes nothing of the game).
+    if (settings_.PlaybackControls && playback_.Paused() && !frameLoop_.InFrame()) frameView_.Render();
+    Log("Status", 4, "Graphics set up again for " + std::to_string(ClientWidth()) + "x" +
+                         std::to_string(ClientHeight()) + " pixels");
+}
+
+void TForm1::FreeContextObjects() {
+    if (fog_ && fog_->FogTexture) fog_->FogTexture->DeleteTextureObject();
+    backdrop_.Free();
 }
 
 void TForm1::ContextRecreated() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -82,9 +83,20 @@ public:
     // After the speed or the pause changed: the timer's interval, the caption.
     void PlaybackChanged();
 
-    // After SetFullscreen (or anything else that re-creates the GL context):
-    // textures kept by the window are uploaded again.
-    void ContextRecreated();
+    // F11: the window covers the screen, and back to its former place and
+    // size. Everything drawn from the GL context is made again in the new
+    // one (ReplaceContext). Asking for the state the window is in does nothing.
+    void ShowFullscreen(int width, int height, int bits, int frequency);
+    void ShowWindowed();
+
+    // The one path on which the GL context is replaced while the window
+    // lives: the window's own objects in the context (fog texture, backdrop
+    // cache) are freed while the old context is current, `change` replaces
+    // the context (DoneOpenGL, the window's change, InitOpenGL: the shared
+    // textures, the font, the GL state), and the window's objects are marked
+    // to be made again in the new context. A new kind of object kept in the
+    // context joins FreeContextObjects and ContextRecreated.
+    void ReplaceContext(const std::function<void()>& change);
 
     // Mouse, wheel and keys go here (nullptr: nowhere); the key table is fed
     // either way.
@@ -101,6 +113,9 @@ public:
 
 private:
     void Forward(int event);
+    // Deletes the GL objects the window keeps; the context must be current.
+    void FreeContextObjects();
+    void ContextRecreated();
     // One frame; false when none ran or the window closed after it.
     bool PlayFrame(bool draw);
     void RefreshCaption();

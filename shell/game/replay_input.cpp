@@ -1,7 +1,7 @@
 #include "shell/game/replay_input.h"
 
 #include "control/playback_speed.h"
-#include "shell/game/key_codes.h"
+#include "infra/key_codes.h"
 
 namespace orbitfall {
 

@@ -1,7 +1,6 @@
 #include "shell/game/window_shell.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_ask.H>
 
 #include <chrono>
 #include <cstdio>
@@ -9,6 +8,7 @@
 
 #include "control/controller.h"
 #include "infra/errors.h"
+#include "platform/message_box.h"
 
 namespace orbitfall {
 
@@ -23,10 +23,7 @@ void PollSockets(void* loop) {
 }  // namespace
 
 TWindowShell::TWindowShell(TFormSettings settings) : settings_(std::move(settings)) {
-    ErrorBox = [](const std::string& message) {
-        fl_message_title("Orbitfall");
-        fl_alert("%s", message.c_str());
-    };
+    ErrorBox = [](const std::string& message) { TFltkMessageBox().ShowError(message); };
     Fl::add_timeout(SocketPollSeconds, PollSockets, &loop_);
 }
 

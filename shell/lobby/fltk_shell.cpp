@@ -11,7 +11,7 @@
 #include "shell/game/form_input_target.h"
 #include "shell/game/game_input.h"
 #include "shell/lobby/lobby_form.h"
-#include "shell/lobby/message_box.h"
+#include "platform/message_box.h"
 
 namespace orbitfall {
 

@@ -2,7 +2,8 @@
 
 #include "infra/data_dirs.h"
 #include "infra/errors.h"
-#include "shell/lobby/message_box.h"
+#include "platform/message_box.h"
+#include "shell/escape_key.h"
 
 namespace orbitfall {
 
@@ -35,8 +36,11 @@ Tlobbyform::Tlobbyform(TMessageBox& messageBox, std::function<void()> startGame,
     Messages->wrap_mode(Fl_Text_Display::WRAP_AT_BOUNDS, 0);
     buffer_.text("Messages");
     end();
+    // The close box ends the program; Escape does nothing (FLTK would close
+    // the window on it as on the close box, and with it the hosted game).
     callback(
         [](Fl_Widget* w, void* self) {
+            if (IsEscapeKeyClose()) return;
             w->hide();
             auto* form = static_cast<Tlobbyform*>(self);
             if (form->onClose_) form->onClose_();

@@ -14,7 +14,7 @@
 #include "shell/game/replay_mode.h"
 #include "shell/lobby/fltk_shell.h"
 #include "shell/lobby/host_text.h"
-#include "shell/lobby/message_box.h"
+#include "platform/message_box.h"
 #include "shell/lobby/server_form.h"
 #include "simulation/game.h"
 
@@ -33,7 +33,7 @@ std::unique_ptr<TTcpController> SelectServer(TFltkShell& shell, TMessageBox& mes
         Log("Network", 4, text.empty() ? std::string("Opening a game") : "Joining " + text);
         try {
             const THostAddress address = ParseHostText(text, port);
-            controller = std::make_unique<TTcpController>(shell, address.Name, address.Port);
+            controller = TTcpController::Create(shell, address.Name, address.Port);
             if (!address.Name.empty()) RememberJoinedHost(UserDir(), text);
         } catch (const Exception& e) {
             controller.reset();

@@ -5,6 +5,7 @@
 #include <FL/Fl.H>
 
 #include "control/network_adapter.h"
+#include "shell/escape_key.h"
 
 namespace orbitfall {
 
@@ -34,7 +35,14 @@ Tserverform::Tserverform() : Fl_Double_Window(176, 233, "Serverauswahl") {
     // A fixed dialog border with only the close button; centred on the screen.
     size_range(w(), h(), w(), h());
     position((Fl::w() - w()) / 2, (Fl::h() - h()) / 2);
-    callback([](Fl_Widget*, void* self) { static_cast<Tserverform*>(self)->CloseWithResult(false); }, this);
+    // The close box gives up; Escape does nothing (FLTK would close the
+    // window on it as on the close box).
+    callback(
+        [](Fl_Widget*, void* self) {
+            if (IsEscapeKeyClose()) return;
+            static_cast<Tserverform*>(self)->CloseWithResult(false);
+        },
+        this);
 
     Fl::add_timeout(timerInterval_, TimerTick, this);
     timerRunning_ = true;

@@ -4,10 +4,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "control/frame_loop.h"
-#include "control/tcp_controller.h"
+#include "control/lockstep_client.h"
+#include "control/lockstep_host.h"
 #include "shell/sim/console_shell.h"
 #include "shell/sim/script.h"
 #include "shell/sim/sim_commands.h"
@@ -109,7 +111,7 @@ int HostGame(const TSimOptions& o) {
     TConsoleShell shell(o.Map);
     shell.SetFrameInterval(o.FrameMs);
     TNetworkSession session(shell, o);
-    TTcpController controller(shell, "", o.Port);
+    TLockstepHost controller(shell, o.Port);
     Controller = &controller;
     // Port 0 lets the system choose a free port; tools learn it from here.
     if (o.Port == 0) {
@@ -119,7 +121,8 @@ int HostGame(const TSimOptions& o) {
     session.Attach(controller);
     if (o.Seed) controller.SeedOverride = *o.Seed;
 
-    while (controller.Adapter().ClientCount() < o.Clients) shell.RunFor(std::chrono::milliseconds(10));
+    // Seated clients only: a connection takes a seat once it has greeted.
+    while (std::cmp_less(controller.PlayerNames().size(), o.Clients)) shell.RunFor(std::chrono::milliseconds(10));
     // Frames run on the timer while the host waits for its clients to be
     // ready; once the last one has run, the wait gives up too.
     controller.StartGame();
@@ -134,15 +137,20 @@ int HostGame(const TSimOptions& o) {
 int JoinGame(const TSimOptions& o) {
     TConsoleShell shell;
     TNetworkSession session(shell, o);
-    TTcpController controller(shell, o.Host, o.Port);
+    TLockstepClient controller(shell, o.Host, o.Port);
     Controller = &controller;
     controller.FrameWait = std::chrono::milliseconds(o.WaitMs);
     session.Attach(controller);
-    while (!session.Done()) shell.RunFor(std::chrono::milliseconds(20));
+    // Refused by the host, or a start that failed here: the lobby said why.
+    auto left = [&controller] {
+        return !controller.Refusal().empty() ||
+               (controller.Adapter().State != 2 && (!controller.StartFailure().empty() || !controller.GetGame()));
+    };
+    while (!session.Done() && !left()) shell.RunFor(std::chrono::milliseconds(20));
     if (o.Stats) session.PrintStats();
     std::fflush(stdout);
     Controller = nullptr;
-    return session.Failed() ? 1 : 0;
+    return session.Failed() || left() ? 1 : 0;
 }
 
 }  // namespace orbitfall

@@ -197,6 +197,46 @@ TEST_F(GlSetupTest, SetFullscreenTwiceLeavesOneManagerAndNineTextures) {
     ASSERT_NE(MainFont, nullptr);
 }
 
+TEST_F(GlSetupTest, LeavingFullscreenGivesBackTheWindowWithEverythingLoadedAgain) {
+    InitOpenGL(Window());
+    testing::PumpEvents();
+    const int x = Window().x(), y = Window().y(), w = Window().ClientWidth(), h = Window().ClientHeight();
+    SetFullscreen(1024, 768, 32, 75);
+    testing::PumpEvents();
+    ASSERT_TRUE(Window().Fullscreen());
+    LeaveFullscreen();
+    testing::PumpEvents();
+    EXPECT_FALSE(Window().Fullscreen());
+    EXPECT_EQ(Window().x(), x);
+    EXPECT_EQ(Window().y(), y);
+    EXPECT_EQ(Window().ClientWidth(), w);
+    EXPECT_EQ(Window().ClientHeight(), h);
+    ASSERT_NE(glXGetCurrentContext(), nullptr);
+    // The state set once per context is there again.
+    EXPECT_EQ(glIsEnabled(GL_CULL_FACE), GL_TRUE);
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    GLfloat clear[4] = {};
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(clear[2], 0.2f);
+
+    const std::string log = Log();
+    EXPECT_EQ(Count(log, "ResourceManager created"), 3u);
+    EXPECT_EQ(Count(log, "Refcount>0 at destruction of Resman for "), 0u) << log;
+    for (const SharedTexture& shared : kTable) {
+        ASSERT_NE(*shared.global, nullptr);
+        EXPECT_EQ(glIsTexture((*shared.global)->Image().TextureObject()), GL_TRUE) << shared.fileName;
+    }
+    ASSERT_NE(MainFont, nullptr);
+    EXPECT_EQ(glIsTexture(MainFont->Image().TextureObject()), GL_TRUE);
+    // Leaving again, not being in full screen, changes nothing but the context.
+    LeaveFullscreen();
+    testing::PumpEvents();
+    EXPECT_EQ(Window().ClientWidth(), w);
+    EXPECT_EQ(Window().x(), x);
+}
+
 TEST_F(GlSetupTest, InitAgainReleasesTheEarlierSetUpFirst) {
     InitOpenGL(Window());
     InitOpenGL(Window());

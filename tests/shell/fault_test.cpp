@@ -45,7 +45,7 @@ class MisbehavingPeer : public FaultTest, public ::testing::WithParamInterface<P
 
 }  // namespace
 
-// A peer counted as the second client misbehaves while the host waits for
+// A peer seated as the second client misbehaves while the host waits for
 // every client's ptReady. The host's frames run during that wait, in sync
 // with the honest client; a peer that never becomes ready holds the wait,
 // which gives up when the host's last frame has run.
@@ -58,6 +58,8 @@ TEST_P(MisbehavingPeer, HostPlaysEveryFrameInSyncWithTheHonestClient) {
     ASSERT_TRUE(WaitForJoins(*host, 1)) << host->Output();
     RawPeer peer(port);
     ASSERT_TRUE(peer.Connected());
+    // Seated first: only a connection that greeted takes part in the start.
+    peer.SendPacket(GreetingPayload());
     if (c.readsStart) {
         ASSERT_TRUE(peer.Receive(StartPacketBytes));
     }
@@ -170,18 +172,25 @@ TEST(LogFaults, LinksAtTheWrittenNamesAreReplacedAndTheirTargetsLeftAlone) {
 }
 
 // A client that cannot create its replay reports "Packet-Error" in its lobby
-// and never becomes ready; the host plays its frames regardless.
-TEST_F(FaultTest, ClientThatCannotRecordShowsPacketErrorAndTheHostGoesOn) {
+// and never became ready; the host waited for it. Now it says why in its
+// lobby and leaves; the host reports the departure and plays on at once.
+TEST_F(FaultTest, ClientThatCannotRecordSaysWhyLeavesAndTheHostGoesOn) {
     TempFolder h, a;
     MakeReplayADirectory(a.Path());
     auto host = Host(h.Path(), {"--clients", "1", "--map", "Zweikampf", "--frames", "100", "--frame-ms", "3"});
     ASSERT_NE(port, 0) << host->Output();
     auto client = Join(a.Path(), {"--frames", "100"});
-    EXPECT_TRUE(client->WaitForOutput("lobby: Packet-Error\n", 30s)) << client->Output();
-    // The host's frames run while it waits for the client's ptReady; the
-    // wait gives up once the last frame has run, and the host ends by itself.
+    EXPECT_EQ(client->Wait(30s), 1) << client->Output();
+    EXPECT_NE(client->Output().find("lobby: The game on the map Zweikampf could not be started here: Cannot create "
+                                    "file \"" + a.Path() + "Replays/Latest.ofr\"."),
+              std::string::npos)
+        << client->Output();
     EXPECT_EQ(host->Wait(30s), 0) << host->Output();
-    client->Kill();
+    orbitfall::SetDataDirs(std::string(ORBITFALL_SOURCE_DIR) + "/Game/Data/", h.Path());
+    orbitfall::LoadLanguage("DE");
+    const std::string left = "lobby: " + orbitfall::TranslateFmt("playerleft", {"Player 1"}) + "\n";
+    orbitfall::ClearLanguage();
+    EXPECT_NE(host->Output().find(left), std::string::npos) << host->Output();
     EXPECT_EQ(Checksums(host->Output()).size(), 100u);
     EXPECT_TRUE(Checksums(client->Output()).empty()) << "the client's game never started";
 }

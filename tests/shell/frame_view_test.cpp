@@ -4,7 +4,7 @@
 
 #include "infra/key_state.h"
 #include "shell/game/game_frame_view.h"
-#include "shell/game/key_codes.h"
+#include "shell/game/fltk_keys.h"
 #include "shell/game/replay_input.h"
 
 #include <FL/Enumerations.H>

@@ -10,7 +10,7 @@
 #include "infra/random.h"
 #include "shell/game/game_input.h"
 #include "shell/game/input_math.h"
-#include "shell/game/key_codes.h"
+#include "infra/key_codes.h"
 #include "shell/game/view_state.h"
 #include "shell/sim/console_shell.h"
 #include "simulation/game.h"
@@ -95,11 +95,19 @@ public:
     }
     void SetFullscreen(int width, int height, int bits, int refresh) override {
         Fullscreen.push_back({width, height, bits, refresh});
+        InFullscreen = true;
     }
+    void LeaveFullscreen() override {
+        ++Left;
+        InFullscreen = false;
+    }
+    bool IsFullscreen() const override { return InFullscreen; }
     void RequestScreenshot() override { ++Screenshots; }
     int Width = 1024, Height = 768;
     bool CameraReady = true;
     std::vector<std::vector<int>> Fullscreen;
+    bool InFullscreen = false;
+    int Left = 0;
     int Screenshots = 0;
 };
 
@@ -230,7 +238,15 @@ TEST_F(GameInputTest, KeysAndWheelChangeTheViewAndCtrlASelectsAll) {
     EXPECT_EQ(view.CameraTilt, 0);
     input->KeyDown(VkF11, false, false);
     EXPECT_EQ(target.Fullscreen, (std::vector<std::vector<int>>{{1024, 768, 32, 75}}));
-    input->KeyDown(VkF1 + 11, false, false);
+    EXPECT_EQ(target.Left, 0);
+    // F11 again goes back to the window, and a third time to full screen.
+    input->KeyDown(VkF11, false, false);
+    EXPECT_EQ(target.Left, 1);
+    EXPECT_FALSE(target.InFullscreen);
+    input->KeyDown(VkF11, false, false);
+    EXPECT_EQ(target.Fullscreen.size(), 2u);
+    EXPECT_EQ(target.Left, 1);
+    input->KeyDown(VkF12, false, false);
     EXPECT_EQ(target.Screenshots, 1);
     EXPECT_EQ(controller.Issued.size(), 2u);
 }

@@ -46,7 +46,9 @@ public:
         }
         return false;
     }
-    std::string Window(const std::string& title) const { return FindWindow(process->Pid(), title); }
+    std::string Window(const std::string& title, std::chrono::milliseconds timeout = 10s) const {
+        return FindWindow(process->Pid(), title, timeout);
+    }
     // The port a hosting copy listens on, from its log.
     int HostedPort() const {
         if (!WaitForLog("Hosting on port ")) return 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <FL/Fl.H>
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,6 +22,11 @@
 #include "infra/random.h"
 #include "infra/settings.h"
 #include "platform/png_file.h"
+#include "render/bmp_font.h"
+#include "render/fog.h"
+#include "render/opengl_setup.h"
+#include "render/texture.h"
+#include "render/texture_image.h"
 #include "shell/game/form_input.h"
 #include "shell/game/window_shell.h"
 #include "simulation/game.h"
@@ -213,6 +219,68 @@ TEST_F(GameWindow, ClosingStopsTheTimerAndTheShellFreesTheWindowAfterwards) {
     shell.ReleaseClosedForm();
     EXPECT_EQ(shell.Form(), nullptr);
     EXPECT_EQ(Form1, nullptr);
+}
+
+namespace {
+
+// Every texture object the frames draw with, each a live texture of the
+// current context and no two the same.
+void ExpectLiveDistinctTextures(TForm1& form, const std::string& when) {
+    std::vector<GLuint> names;
+    for (TTexture* t : {NebulaTexture, LaserTexture, BackgroundTexture, AuraTexture, SelectionTexture, MoonTexture,
+                        InterfaceTexture, ExplosionTexture, FogPatternTexture}) {
+        ASSERT_NE(t, nullptr) << when;
+        names.push_back(t->Image().TextureObject());
+    }
+    ASSERT_NE(MainFont, nullptr) << when;
+    names.push_back(MainFont->Image().TextureObject());
+    names.push_back(form.Fog().FogTexture->TextureObject());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(glIsTexture(names[i]), GL_TRUE) << when << ", texture " << i;
+        for (std::size_t j = 0; j < i; ++j) EXPECT_NE(names[i], names[j]) << when << ", textures " << j << ", " << i;
+    }
+}
+
+}  // namespace
+
+TEST_F(GameWindow, FullscreenAndBackMakeEveryTextureAgainInTheNewContext) {
+    TWindowShell shell(settings);
+    TTestController controller(shell);
+    Controller = &controller;
+    controller.Start();
+    TForm1* form = shell.Form();
+    ASSERT_TRUE(Pump([&] { return form->FramesRun() >= 2; }));
+    Fl::wait(0.05);
+    const int x = form->x(), y = form->y();
+    ExpectLiveDistinctTextures(*form, "before");
+    const unsigned generation = ContextGeneration();
+
+    form->ShowFullscreen(1024, 768, 32, 75);
+    EXPECT_TRUE(form->Fullscreen());
+    EXPECT_EQ(ContextGeneration(), generation + 1);
+    auto frames = form->FramesRun();
+    ASSERT_TRUE(Pump([&] { return form->FramesRun() >= frames + 3; }));
+    EXPECT_EQ(form->ClientWidth(), Fl::w());
+    EXPECT_EQ(form->ClientHeight(), Fl::h());
+    ASSERT_TRUE(form->MakeCurrent());
+    ExpectLiveDistinctTextures(*form, "in full screen");
+    // Asked again: already there, nothing is made anew.
+    form->ShowFullscreen(1024, 768, 32, 75);
+    EXPECT_EQ(ContextGeneration(), generation + 1);
+
+    form->ShowWindowed();
+    EXPECT_FALSE(form->Fullscreen());
+    EXPECT_EQ(ContextGeneration(), generation + 2);
+    frames = form->FramesRun();
+    ASSERT_TRUE(Pump([&] { return form->FramesRun() >= frames + 3; }));
+    EXPECT_EQ(form->ClientWidth(), 512);
+    EXPECT_EQ(form->ClientHeight(), 384);
+    EXPECT_EQ(form->x(), x);
+    EXPECT_EQ(form->y(), y);
+    ASSERT_TRUE(form->MakeCurrent());
+    ExpectLiveDistinctTextures(*form, "back in the window");
+    EXPECT_TRUE(std::regex_match(form->Caption(), std::regex("Move:[0-9]+ms Render:[0-9]+ms no error")))
+        << form->Caption();
 }
 
 namespace {

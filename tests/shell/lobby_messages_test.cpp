@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "shell/lobby/lobby_form.h"
-#include "shell/lobby/message_box.h"
+#include "platform/message_box.h"
 
 using namespace orbitfall;
 

@@ -167,6 +167,7 @@ TEST_F(NetworkTest, HostSurvivesGarbageAndRelaysNoneOfItToTheHonestClient) {
     auto honest = JoinInTurn(*host, 1, a.Path(), {"--frames", "400"});
     RawPeer raw(port);
     ASSERT_TRUE(raw.Connected());
+    raw.SendPacket(GreetingPayload());
     ASSERT_TRUE(host->WaitForOutput("frame 20 ", 30s)) << host->Output();
     raw.SendPacket(std::string(1, '\x03'));  // ptReady, as a client would
     std::vector<std::string> garbage = {
@@ -209,4 +210,33 @@ TEST_F(NetworkTest, CommandBeforeAnyGameIsAPacketErrorNotACrash) {
     // The second one is counted on the first one's line.
     ASSERT_TRUE(host->WaitForOutput("lobby: Packet-Error\nlobby: Packet-Error (2 times)\n", 10s)) << host->Output();
     EXPECT_EQ(Checksums(host->Output()).size(), 0u);  // still waiting for its second client
+}
+
+// Two copies whose map files differed started a game and parted at frame 0
+// with "Game asynchron"; one without the map never started and the host
+// waited for it.
+TEST_F(NetworkTest, HostRefusesToStartAMapAClientLacksOrHoldsInAnotherForm) {
+    const std::string map = ReadFile(std::string(ORBITFALL_SOURCE_DIR) + "/Game/Data/Maps/Zweikampf.ofm");
+    struct TCase {
+        const char* name;
+        std::string clientCopy;  // empty: the client has no such map
+        std::string says;
+    };
+    const TCase cases[] = {
+        {"lacks", "", "Player 1 does not have the map Eigene. The game cannot start."},
+        {"another form", map + "\n", "Player 1 holds another form of the map Eigene. The game cannot start."},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder h, a;
+        h.WriteFile("Maps/Eigene.ofm", map);
+        if (!c.clientCopy.empty()) a.WriteFile("Maps/Eigene.ofm", c.clientCopy);
+        auto host = Host(h.Path(), {"--clients", "1", "--map", "Eigene", "--frames", "50"});
+        auto client = JoinInTurn(*host, 1, a.Path(), {"--frames", "50"});
+        EXPECT_EQ(host->Wait(30s), 1) << host->Output();
+        EXPECT_NE(host->Output().find("lobby: " + c.says + "\n"), std::string::npos) << host->Output();
+        EXPECT_TRUE(Checksums(host->Output()).empty());
+        client->Kill();
+        EXPECT_TRUE(Checksums(client->Output()).empty()) << "no start record was sent";
+    }
 }

@@ -22,7 +22,10 @@
 #include <thread>
 #include <vector>
 
+#include "control/greeting.h"
+#include "infra/data_dirs.h"
 #include "tests/support/child_process.h"
+#include "tests/support/temp_folder.h"
 
 namespace orbitfall::testing {
 
@@ -50,6 +53,15 @@ inline int CountOf(const std::string& text, const std::string& what) {
 }
 
 // A peer on loopback that speaks raw bytes to the host.
+// What a copy of this program on the shipped data greets with: a raw peer
+// sends it first to take a seat.
+inline std::string GreetingPayload() {
+    SetDataDirs(std::string(ORBITFALL_SOURCE_DIR) + "/Game/Data/", TempFolder().Path());
+    TPacketBytes greeting;
+    EncodeGreeting(LocalGreeting(), greeting);
+    return std::string(greeting.begin(), greeting.end());
+}
+
 class RawPeer {
 public:
     explicit RawPeer(int port) {

@@ -1,8 +1,6 @@
-#include "shell/game/key_codes.h"
+#include "shell/game/fltk_keys.h"
 
 #include <FL/Enumerations.H>
-
-#include "infra/key_state.h"
 
 namespace orbitfall {
 
@@ -10,7 +8,7 @@ int VirtualKeyFromFltk(int k) {
     if (k >= 'a' && k <= 'z') return k - 'a' + 'A';
     if (k >= 'A' && k <= 'Z') return k;
     if (k >= '0' && k <= '9') return k;
-    if (k > FL_F && k <= FL_F + 12) return VkF1 + (k - FL_F - 1);
+    if (k > FL_F && k <= FL_F + 12) return VkFunction(k - FL_F);
     switch (k) {
         case FL_Left: return VkLeft;
         case FL_Up: return VkUp;
@@ -26,10 +24,10 @@ int VirtualKeyFromFltk(int k) {
         case '-': return VkOemMinus;
         case FL_KP + '+': return VkAdd;
         case FL_KP + '-': return VkSubtract;
-        case FL_Enter: return 13;
-        case FL_Shift_L: case FL_Shift_R: return 16;
-        case FL_Control_L: case FL_Control_R: return 17;
-        default: return 0;
+        case FL_Enter: return VkReturn;
+        case FL_Shift_L: case FL_Shift_R: return VkShift;
+        case FL_Control_L: case FL_Control_R: return VkControl;
+        default: return VkNone;
     }
 }
 
