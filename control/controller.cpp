@@ -53,6 +53,10 @@ void TController::ExecuteCommands() {
     if (Recording && replay_) replay_->Write(&FrameHeader, sizeof FrameHeader);
 }
 
+void TController::LeaveFrame() {
+    if (--framesOnStack_ == 0) FrameReturned();
+}
+
 TGame& TController::RequireGame() const {
     if (!game_) throw Exception("No game is running");
     return *game_;

@@ -57,7 +57,16 @@ public:
     // the point at which the header's checksum describes the world.
     std::function<void(const TFrameHeader&)> OnFrameStart;
 
+    // The frame loop brackets each frame with these, its error box included:
+    // a box runs a loop of its own, and nothing that loop dispatches may free
+    // what the frame (or the window whose timer runs it) still uses.
+    void EnterFrame() { ++framesOnStack_; }
+    void LeaveFrame();
+    bool FrameOnStack() const { return framesOnStack_ > 0; }
+
 protected:
+    // The last frame on the stack has returned: what waited for it may run.
+    virtual void FrameReturned() {}
     // Ends the previous game, if any (its game freed, its replay closed), and
     // makes a new one from the start record. The record is what StartGame
     // writes beside the replay.
@@ -68,6 +77,7 @@ private:
     TShellLink& shell_;
     std::unique_ptr<TGame> game_;
     std::unique_ptr<TFileStream> replay_;
+    int framesOnStack_ = 0;
 };
 
 // The process-wide controller of the run and the game it owns. Set by the

@@ -14,6 +14,11 @@ namespace orbitfall {
 bool TFrameLoop::DoTimer(TController& controller, TFrameView* view, bool draw) {
     if (inFrame_) return false;
     inFrame_ = true;
+    struct TOnStack {
+        TController& controller;
+        explicit TOnStack(TController& c) : controller(c) { controller.EnterFrame(); }
+        ~TOnStack() { controller.LeaveFrame(); }
+    } onStack{controller};
     try {
         RunFrame(controller, view, draw);
     } catch (const EFrameAbandoned&) {

@@ -14,10 +14,7 @@ constexpr std::size_t MaxFileBytes = 1 << 20;
 
 std::string ReadIfPossible(const std::string& path) {
     try {
-        if (!FileExists(path)) return {};
-        std::string text = ReadWholeFile(path);
-        if (text.size() > MaxFileBytes) text.resize(MaxFileBytes);
-        return text;
+        return ReadFileUpTo(path, MaxFileBytes);
     } catch (const std::exception&) {
         return {};
     }

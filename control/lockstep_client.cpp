@@ -61,7 +61,7 @@ void TLockstepClient::HandlePacket(const std::uint8_t* payload, std::size_t size
 
 void TLockstepClient::HandleStart(const TStartInfo& info) {
     Shell().ShowLobby(false);
-    if (!executing_) {
+    if (!executing_ && !FrameOnStack()) {
         // This start replaces one that waited for a frame to end.
         pendingStart_.reset();
         pendingFrames_.clear();
@@ -84,13 +84,18 @@ void TLockstepClient::SchedulePendingStart() {
 void TLockstepClient::RunPendingStart() {
     // Inside a frame (a later turn of the loop that a frame wait runs), the
     // frame sees the pending start and gives way again.
-    if (!pendingStart_ || executing_) return;
+    if (!pendingStart_ || executing_ || FrameOnStack()) return;
     const TStartInfo info = *pendingStart_;
     pendingStart_.reset();
     std::deque<TFrameData> frames = std::move(pendingFrames_);
     pendingFrames_.clear();
     TryStart(info);
     if (GetGame() != nullptr && startFailure_.empty()) frameQueue_ = std::move(frames);
+}
+
+void TLockstepClient::FrameReturned() {
+    // A start that came while a frame's error box was open.
+    if (pendingStart_) SchedulePendingStart();
 }
 
 void TLockstepClient::TryStart(const TStartInfo& info) {

@@ -59,6 +59,7 @@ private:
     void TryStart(const TStartInfo& info);
     void SchedulePendingStart();
     void RunPendingStart();
+    void FrameReturned() override;
 
     std::deque<TFrameData> frameQueue_;
     bool queueOverrun_ = false;

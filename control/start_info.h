@@ -45,11 +45,12 @@ std::string StartFileFor(const std::string& replayPath);
 void WriteStartFile(const std::string& path, const TStartInfo& info);
 // What is wrong with a start record that came from outside (a start file, a
 // start packet), in a few words; empty when nothing is: a map-name length
-// above 128, a player count 0 or above 15, a local player above the count.
+// above 128, a NUL inside the map name, a player count 0 or above 15, a local
+// player 0 (the neutral one) or above the count.
 std::string StartInfoFault(const TStartInfo& info);
-// Reads and checks a start file; each fault raises an Exception naming the
-// file and the fault (wrong size, map-name length above 128, player count 0
-// or above 15, local player above the player count).
+// Reads and checks a start file (only a regular one, and no more of it than a
+// record); each fault raises an Exception naming the file and the fault
+// (wrong size, not a regular file, or one of StartInfoFault's).
 TStartInfo ReadStartFile(const std::string& path);
 
 }  // namespace orbitfall

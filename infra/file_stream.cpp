@@ -15,7 +15,9 @@ TFileStream::TFileStream(const std::string& path, Mode mode) : path_(ToNativeSep
     if (mode == Mode::CreateExclusive) {
         // Lock before emptying: a second recorder must fail without
         // destroying the first one's file.
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        // A link at the name is replaced, never written through; the file
+        // itself is kept (not renamed over) so that the lock means something.
+        fd_ = OpenForWriting(path_, 0, 0644);
         if (fd_ < 0) throw EFCreateError(path_);
         if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd_, 0) != 0) {
             EFCreateError error(path_);

@@ -180,9 +180,52 @@ std::string ReadWholeFile(const std::string& path) {
     return contents;
 }
 
+std::string ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::uint64_t* fileSize) {
+    std::string native = FindExistingCase(path);
+    // Non-blocking, so that a FIFO does not wait for a writer here.
+    Fd fd(open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) throw EFOpenError(native);
+    struct stat st {};
+    if (fstat(fd.get(), &st) != 0) throw EFOpenError(native);
+    if (!S_ISREG(st.st_mode)) throw EFileError("\"" + native + "\" is not a regular file");
+    if (fileSize != nullptr) *fileSize = static_cast<std::uint64_t>(st.st_size);
+    std::string contents(std::min<std::uint64_t>(maxBytes, static_cast<std::uint64_t>(st.st_size)), '\0');
+    std::size_t done = 0;
+    // The file may grow while it is read; the bound holds all the same.
+    for (;;) {
+        if (done == contents.size()) {
+            if (contents.size() >= maxBytes) break;
+            contents.resize(std::min<std::size_t>(maxBytes, contents.size() + 4096));
+        }
+        const ssize_t n = read(fd.get(), contents.data() + done, contents.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw EFOpenError(native);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    contents.resize(done);
+    return contents;
+}
+
+int OpenForWriting(const std::string& nativePath, int flags, unsigned mode) {
+    const int base = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW;
+    const int fd = open(nativePath.c_str(), base | flags, static_cast<mode_t>(mode));
+    if (fd >= 0 || errno != ELOOP) return fd;
+    struct stat st {};
+    if (lstat(nativePath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        errno = ELOOP;
+        return -1;
+    }
+    if (unlink(nativePath.c_str()) != 0) return -1;
+    // Exclusive: a link put back in between is not followed either.
+    return open(nativePath.c_str(), base | O_EXCL | flags, static_cast<mode_t>(mode));
+}
+
 void WriteWholeFile(const std::string& path, const std::string& contents) {
     std::string native = FindExistingCase(path);
-    Fd fd(open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    Fd fd(OpenForWriting(native, O_TRUNC));
     if (fd.get() < 0) throw EFCreateError(native);
     std::size_t done = 0;
     while (done < contents.size()) {

@@ -7,6 +7,7 @@
 // backslashes into '/', and finds an existing file or folder whose path differs
 // from the given one only in letter case. Nothing else in the program converts
 // separators or compensates for case.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,9 +32,25 @@ bool DirectoryExists(const std::string& path);  // an existing folder
 // Single-level create; true when the folder was made. Parent folders are not created.
 bool CreateDir(const std::string& path);
 
-// Whole-file read and write; EFOpenError / EFCreateError on failure.
+// Whole-file read and write; EFOpenError / EFCreateError on failure. The
+// write goes through OpenForWriting: a link at the name is replaced.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& contents);
+
+// Reads at most maxBytes of a regular file, for files whose size has a bound
+// and that come from outside (a start record, a host list): EFOpenError when
+// it cannot be opened; EFileError "... is not a regular file" for a FIFO, a
+// device or a folder (opened without waiting for a FIFO's writer).
+// fileSize receives the file's whole size.
+std::string ReadFileUpTo(const std::string& path, std::size_t maxBytes, std::uint64_t* fileSize = nullptr);
+
+// Opens a native path for writing with O_WRONLY | O_CREAT | O_CLOEXEC plus
+// flags, never following a symbolic link at its last component: the files
+// the program writes under fixed names in the user folder would otherwise
+// write into whatever such a link points to. A link found there is removed
+// (its target is left alone) and a new file made in its place. Returns the
+// descriptor, or -1 with errno set.
+int OpenForWriting(const std::string& nativePath, int flags, unsigned mode = 0666);
 
 // Names (not paths) of the regular files in folder whose names match pattern,
 // where '*' and '?' are wildcards and letter case is ignored; sorted by name.

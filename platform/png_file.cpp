@@ -2,10 +2,15 @@
 
 #include <png.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
 #include "infra/errors.h"
+#include "infra/file_system.h"
 
 namespace orbitfall {
 
@@ -14,13 +19,24 @@ struct FileCloser {
     void operator()(FILE* f) const { std::fclose(f); }
 };
 using TFile = std::unique_ptr<FILE, FileCloser>;
-}  // namespace
 
-void WritePng(const std::string& path, const TRgbaPicture& picture) {
+void CheckPixels(const std::string& path, const TRgbaPicture& picture) {
     if (picture.Pixels.size() != static_cast<std::size_t>(picture.Width) * picture.Height * 4)
         throw EFileError("Picture size does not match its pixels: " + path);
-    TFile file(std::fopen(path.c_str(), "wb"));
-    if (!file) throw EFCreateError(path);
+}
+
+TFile StreamOn(int fd, const std::string& path) {
+    if (fd < 0) throw EFCreateError(path);
+    TFile file(fdopen(fd, "wb"));
+    if (!file) {
+        EFCreateError error(path);
+        close(fd);
+        throw error;
+    }
+    return file;
+}
+
+void Encode(const std::string& path, const TRgbaPicture& picture, TFile file) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -40,6 +56,27 @@ void WritePng(const std::string& path, const TRgbaPicture& picture) {
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     if (std::fflush(file.get()) != 0) throw EFileError("Cannot write PNG " + path);
+}
+
+}  // namespace
+
+void WritePng(const std::string& path, const TRgbaPicture& picture) {
+    CheckPixels(path, picture);
+    Encode(path, picture, StreamOn(OpenForWriting(path, O_TRUNC), path));
+}
+
+bool WriteNewPng(const std::string& path, const TRgbaPicture& picture) {
+    CheckPixels(path, picture);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) return false;
+    TFile file = StreamOn(fd, path);
+    try {
+        Encode(path, picture, std::move(file));
+    } catch (...) {
+        unlink(path.c_str());
+        throw;
+    }
+    return true;
 }
 
 TRgbaPicture ReadPng(const std::string& path) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "infra/errors.h"
+#include "infra/file_system.h"
 
 #ifndef GL_MAX_GENERAL_COMBINERS_NV
 #define GL_MAX_GENERAL_COMBINERS_NV 0x854D
@@ -88,7 +89,7 @@ std::string FormatGraphicCardReport(const TGraphicCardInfo& info) {
 }
 
 bool WriteGraphicCardReport(const std::string& fileName, const TGraphicCardInfo& info) {
-    const int fd = ::open(fileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int fd = OpenForWriting(fileName, O_TRUNC, 0644);
     if (fd < 0) throw EFCreateError(fileName);
     const std::string text = FormatGraphicCardReport(info);
     bool complete = true;

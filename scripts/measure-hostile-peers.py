@@ -13,9 +13,14 @@ processes on loopback:
     third peer greets and takes its seat like a copy of the game, then stamps
     every command (a select-all of its own units) with frame 0, every 2 ms;
     reported are the host's wall time, the frames the honest client played
-    in sync with the host, and when (host frame, seconds) the peer was dropped.
+    in sync with the host, and when (host frame, seconds) the peer was dropped;
+ 4. commands: host and two clients on Zweikampf, 300 frames of 5 ms; one
+    client sends 100,000 commands (1,000 in each of its first 100 frames,
+    the whole map added to its selection, most of them without effect or
+    beyond a frame's 255); reported are each machine's wall time and the
+    size and line count of its log.txt (and log.old.txt).
 
-Usage: scripts/measure-hostile-peers.py [build-dir] [drain|flood|stale ...]
+Usage: scripts/measure-hostile-peers.py [build-dir] [drain|flood|stale|commands ...]
 (default build, all measurements).
 """
 import os
@@ -30,7 +35,7 @@ import time
 # network around this machine.
 os.environ["ORBITFALL_DISCOVERY"] = "loopback"
 
-KINDS = ("drain", "flood", "stale")
+KINDS = ("drain", "flood", "stale", "commands")
 build = sys.argv[1] if len(sys.argv) > 1 and not sys.argv[1] in KINDS else "build"
 which = [a for a in sys.argv[1:] if a in KINDS] or list(KINDS)
 repo = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -244,8 +249,54 @@ def stale(frames=400):
     print("  host lobby: " + " | ".join(line[len("lobby: "):] for line in lobby))
 
 
+def log_files(name):
+    sizes = []
+    for log in ("log.txt", "log.old.txt"):
+        try:
+            data = open(os.path.join(work, name, log), "rb").read()
+        except OSError:
+            continue
+        lines = data.count(b"\n")
+        sizes.append(f"{log} {len(data) / 1024:.0f} KiB, {lines} lines")
+    return "; ".join(sizes) or "no log"
+
+
+def commands(frames=300, flood_frames=100, per_frame=1000):
+    folder = os.path.join(work, "command-scripts")
+    os.makedirs(folder, exist_ok=True)
+    script = os.path.join(folder, "commands.txt")
+    with open(script, "w") as f:
+        for frame in range(flood_frames):
+            f.write(f"{frame} selectadd 0 0 300 300\n" * per_frame)
+    host, hout = start(["host", "--port", "0", "--clients", "2", "--map", "Zweikampf", "--frames", str(frames),
+                        "--frame-ms", "5", "--seed", "424242", "--stats"], "host")
+    port = port_of(hout)
+    join = ["join", "127.0.0.1", "--port", str(port), "--frames", str(frames), "--stats"]
+    t0 = time.monotonic()
+    honest, _ = start(join, "honest")
+    time.sleep(0.3)
+    flooder, _ = start(join + ["--script", script], "flooder")
+    procs = {"host": host, "honest": honest, "flooder": flooder}
+    ended = {}
+    limit = float(os.environ.get("ORBITFALL_MEASURE_LIMIT", "900"))
+    while len(ended) < len(procs) and time.monotonic() - t0 < limit:
+        for name, p in procs.items():
+            if name not in ended and p.poll() is not None:
+                ended[name] = time.monotonic() - t0
+        time.sleep(0.05)
+    for p in procs.values():
+        if p.poll() is None:
+            p.kill()
+        p.wait()
+    print(f"== commands: Zweikampf, host and 2 clients, {frames} frames of 5 ms, "
+          f"{flood_frames * per_frame} selectadd commands from one client")
+    for name in procs:
+        wall = f"{ended[name]:.1f} s" if name in ended else "killed at the limit"
+        print(f"  {name}: wall {wall}, exit {procs[name].returncode}; {log_files(name)}")
+
+
 for w in which:
-    {"drain": drain, "flood": flood, "stale": stale}[w]()
+    {"drain": drain, "flood": flood, "stale": stale, "commands": commands}[w]()
     if w == "stale":
         stale(5000)  # long enough to see when the peer is dropped
 subprocess.run(["rm", "-rf", work])

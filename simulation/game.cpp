@@ -2,6 +2,7 @@
 #include "simulation/game.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "infra/checked.h"
 #include "infra/data_dirs.h"
@@ -44,6 +45,24 @@ float SingleAttribute(const TXMLItem& item, const char* name) {
     return static_cast<float>(StrToFloat(item.Attributes().Value(name)));
 }
 
+// What a map can hold: positions within the largest map and as much again on
+// every side, radii up to the largest map. Anything beyond would reach the
+// conversions to whole map units (cells, sight, fog) far outside any range.
+constexpr double MinPosition = -MaxMapSize;
+constexpr double MaxPosition = 2.0 * MaxMapSize;
+
+std::string NumberText(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", v);
+    return text;
+}
+
+void CheckMapValue(const std::string& file, const char* what, double v, double low, double high) {
+    if (v >= low && v <= high) return;
+    throw Exception("Map \"" + file + "\": " + what + " " + NumberText(v) + " is outside " + NumberText(low) +
+                    " to " + NumberText(high));
+}
+
 }  // namespace
 
 TGame::TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t localIndex) {
@@ -60,8 +79,9 @@ TGame::TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t 
     TECXMLParser document;
     document.LoadFromFile(ResolveFileName("Units\\Units.ofu"));
     LoadCatalogue(document.Root());
-    document.LoadFromFile(ResolveFileName("maps\\" + mapName + ".ofm"));
-    LoadMapFile(document.Root());
+    const std::string mapFile = ResolveFileName("maps\\" + mapName + ".ofm");
+    document.LoadFromFile(mapFile);
+    LoadMapFile(document.Root(), mapFile);
     document.Clear();
 
     // The fog-of-war texture sized from the map belongs to the renderer, which
@@ -89,7 +109,7 @@ TGame::~TGame() {
 
 void TGame::LoadCatalogue(TXMLItem& root) { UnitTypes = orbitfall::LoadUnitTypes(root); }
 
-void TGame::LoadMapFile(TXMLItem& root) {
+void TGame::LoadMapFile(TXMLItem& root, const std::string& file) {
     TXMLItem& info = root.ItemNamed("Informations");
     Width = StrToInt(info.ItemNamed("Width").Text());
     Height = StrToInt(info.ItemNamed("Height").Text());
@@ -107,6 +127,9 @@ void TGame::LoadMapFile(TXMLItem& root) {
             nebula.Radius = SingleAttribute(element, "Radius");
             nebula.X = SingleAttribute(element, "X");
             nebula.Y = SingleAttribute(element, "Y");
+            CheckMapValue(file, "nebula Radius", nebula.Radius, 0.0, MaxMapSize);
+            CheckMapValue(file, "nebula X", nebula.X, MinPosition, MaxPosition);
+            CheckMapValue(file, "nebula Y", nebula.Y, MinPosition, MaxPosition);
             // Red, green, blue in this order: the draws are lockstep state.
             for (float& channel : nebula.BaseColor)
                 channel = static_cast<float>(RandomReal() * 0.7 + 0.15);
@@ -121,6 +144,8 @@ void TGame::LoadMapFile(TXMLItem& root) {
             }
             const double x = static_cast<double>(StrToFloat(element.Attributes().Value("X")));
             const double y = static_cast<double>(StrToFloat(element.Attributes().Value("Y")));
+            CheckMapValue(file, "start X", x, MinPosition, MaxPosition);
+            CheckMapValue(file, "start Y", y, MinPosition, MaxPosition);
             Players[player]->CameraX = x;
             Players[player]->CameraY = y;
         }

@@ -100,7 +100,8 @@ private:
     // A deque: tables handed out stay in place when another range is added.
     mutable std::deque<std::pair<float, std::vector<std::int32_t>>> discHalfWidths_;
     void LoadCatalogue(TXMLItem& root);
-    void LoadMapFile(TXMLItem& root);
+    // file names the map in load errors.
+    void LoadMapFile(TXMLItem& root, const std::string& file);
 };
 
 // Places every player's initial ships and the two crystal moons; run once,

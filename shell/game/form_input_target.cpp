@@ -1,5 +1,6 @@
 #include "shell/game/form_input_target.h"
 
+#include <cerrno>
 #include <ctime>
 #include <exception>
 #include <memory>
@@ -8,6 +9,7 @@
 #include <FL/fl_draw.H>
 
 #include "infra/data_dirs.h"
+#include "infra/errors.h"
 #include "infra/event_log.h"
 #include "infra/file_system.h"
 #include "platform/png_file.h"
@@ -33,16 +35,26 @@ void TFormInputTarget::LeaveFullscreen() { form_.ShowWindowed(); }
 
 bool TFormInputTarget::IsFullscreen() const { return form_.Fullscreen(); }
 
-std::string ScreenshotFileName(const std::string& userDir, long long unixSeconds) {
+std::string ScreenshotFileName(const std::string& userDir, long long unixSeconds, int attempt) {
     const std::time_t t = static_cast<std::time_t>(unixSeconds);
     std::tm local{};
     localtime_r(&t, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     const std::string folder = userDir + "Screenshots/";
-    std::string name = folder + stamp + ".png";
-    for (int n = 2; FileExists(name); ++n) name = folder + stamp + "-" + std::to_string(n) + ".png";
-    return name;
+    if (attempt <= 1) return folder + stamp + ".png";
+    return folder + stamp + "-" + std::to_string(attempt) + ".png";
+}
+
+std::string SaveScreenshot(const std::string& userDir, long long unixSeconds, const TRgbaPicture& picture) {
+    // The name is taken by creating the file: a name checked first and
+    // written later could be taken (or turned into a link) in between.
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const std::string name = ScreenshotFileName(userDir, unixSeconds, attempt);
+        if (WriteNewPng(name, picture)) return name;
+    }
+    errno = EEXIST;
+    throw EFCreateError(ScreenshotFileName(userDir, unixSeconds));
 }
 
 void TFormInputTarget::RequestScreenshot() {
@@ -53,9 +65,8 @@ void TFormInputTarget::RequestScreenshot() {
     if (!pixels) return;
     TRgbaPicture picture{w, h, std::vector<std::uint8_t>(pixels.get(), pixels.get() + std::size_t(w) * h * 4)};
     CreateDir(UserDir() + "Screenshots");
-    const std::string path = ScreenshotFileName(UserDir(), static_cast<long long>(std::time(nullptr)));
     try {
-        WritePng(path, picture);
+        const std::string path = SaveScreenshot(UserDir(), static_cast<long long>(std::time(nullptr)), picture);
         Log("Status", 1, "Screenshot saved to " + path);
     } catch (const std::exception& e) {
         Log("Status", 3, std::string("Screenshot not saved: ") + e.what());

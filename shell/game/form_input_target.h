@@ -3,6 +3,7 @@
 // pixel-to-map conversion, full screen and the player's screenshots.
 #include <string>
 
+#include "platform/png_file.h"
 #include "shell/game/game_input.h"
 
 namespace orbitfall {
@@ -26,8 +27,12 @@ private:
     TForm1& form_;
 };
 
-// "Screenshots/2026-12-09_01-30-05.png" for that local time (a second
-// picture in the same second gets "-2", "-3", ...), inside the user folder.
-std::string ScreenshotFileName(const std::string& userDir, long long unixSeconds);
+// "Screenshots/2026-12-09_01-30-05.png" for that local time, inside the user
+// folder; attempt 2, 3, ... give "-2", "-3", ... (more pictures in one second).
+std::string ScreenshotFileName(const std::string& userDir, long long unixSeconds, int attempt = 1);
+// Writes the picture under the first of those names that is free, never over
+// an existing file (nor through a link); the path written. EFCreateError
+// when none of the first thousand names is free or the folder cannot be written.
+std::string SaveScreenshot(const std::string& userDir, long long unixSeconds, const TRgbaPicture& picture);
 
 }  // namespace orbitfall

@@ -137,7 +137,7 @@ TSimOptions ParseSimOptions(const std::vector<std::string>& args) {
         else if (join && o.Host.empty() && !a.starts_with("--")) o.Host = a;
         else if (run && a == "--map") o.Map = value();
         else if (o.Command == "run" && a == "--players") o.Players = OptionNumber<int>(a, value(), 1, 255);
-        else if (o.Command == "run" && a == "--local") o.Local = OptionNumber<int>(a, value(), 0, 255);
+        else if (o.Command == "run" && a == "--local") o.Local = OptionNumber<int>(a, value(), 1, 255);
         else if (o.Command == "run" && a == "--seed") o.Seed = OptionNumber<std::uint32_t>(a, value(), 0, 4294967295LL);
         else if (o.Command == "run" && a == "--frames") o.Frames = OptionNumber<std::int32_t>(a, value(), 0, INT32_MAX);
         else if (o.Command == "run" && a == "--script") o.Script = value();

@@ -1,15 +1,18 @@
 #include "control/host_list.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "control/network_adapter.h"
 #include "infra/data_dirs.h"
+#include "tests/support/bounded_child.h"
 #include "tests/support/temp_folder.h"
 
 using namespace orbitfall;
 using orbitfall::testing::TempFolder;
+using namespace orbitfall::testing;
 
 TEST(HostList, HostsFileLinesAreCleanedAndDamagedOnesPassedOver) {
     const std::string longLine(5000, 'x');
@@ -63,4 +66,18 @@ TEST(HostList, EnumerateHostsReadsTheUserFolderAndClearsWhenAsked) {
     TTcpAdapter::EnumerateHosts(list, true);
     EXPECT_EQ(list, (std::vector<std::string>{"one", "two"}));
     ClearDataDirs();
+}
+
+// Hosts.txt was read whole and only then cut to its bound: a file of
+// gigabytes took as much memory. Only the first megabyte is read now.
+TEST(HostList, HugeHostsFileIsReadOnlyUpToItsBound) {
+    TempFolder tmp;
+    const std::string path = tmp.WriteFile("Hosts.txt", "alpha\nbeta\n");
+    // Sparse: costs no disk, reads as zeros.
+    const off_t size = kSanitizedBuild ? off_t{64} << 20 : off_t{4} << 30;
+    ASSERT_EQ(truncate(path.c_str(), size), 0);
+    const TChildOutcome outcome = RunBoundedChild(
+        [&] { return ReadHostList(tmp.Path()) == std::vector<std::string>{"alpha", "beta"}; },
+        std::chrono::seconds(10), rlim_t{512} << 20);
+    EXPECT_EQ(outcome, TChildOutcome::Passed) << OutcomeName(outcome);
 }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -33,9 +34,33 @@ public:
         if (onProcessMessages) onProcessMessages();
     }
     void Sleep(int ms) override { sleeps.push_back(ms); }
+    // Like a game window: each game gets a new one, the previous one freed.
+    void CreateGameWindow(TGame& game) override {
+        TRecordingShell::CreateGameWindow(game);
+        window = std::make_unique<TGameWindowModel>();
+    }
+    // A message box runs a loop of its own until it is closed.
+    void ShowError(const std::string& message) override {
+        TRecordingShell::ShowError(message);
+        if (onShowError) onShowError();
+    }
+
+    // What a game window does with a timer event: its frame loop is its
+    // member, and the timer's code goes on after the frame.
+    struct TGameWindowModel {
+        bool Tick(TController& controller) {
+            const bool ran = frames.DoTimer(controller);
+            ++timerEvents;
+            return ran;
+        }
+        TFrameLoop frames;
+        int timerEvents = 0;
+    };
 
     TEventLoop& shared;
     std::vector<int> sleeps;
+    std::unique_ptr<TGameWindowModel> window;
+    std::function<void()> onShowError;
 };
 
 // A client that is only an adapter: it greets (as this copy would, unless

@@ -64,6 +64,47 @@ TEST_F(TcpControllerTest, UseAfterFreeWhenAStartArrivesDuringTheFrameWait) {
     EXPECT_TRUE(clientShell.errors.empty());
 }
 
+// The error box of a frame that raised serves the sockets while it is open:
+// a start packet arriving then started the new game at once and freed the
+// window whose timer event was still running that frame. The start now
+// waits until the frame has returned.
+TEST_F(TcpControllerTest, StartArrivingWhileAFramesErrorBoxIsOpenWaitsForTheFrameToReturn) {
+    MakeHost();
+    MakeClient();
+    host->Adapter().Send(StartPacket(Record(11, 2, 2)).data(), StartPacketSize, host->Adapter().GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->GetGame() != nullptr; }));
+    const TGame* running = client->GetGame();
+    TNetShell::TGameWindowModel* window = clientShell.window.get();
+    ASSERT_NE(window, nullptr);
+    // A frame whose checksum no game has: the client's frame raises.
+    const TBytes wrong = EmptyFramePacket(0, client->RequireGame().Checksum() + 1);
+    host->Adapter().Send(wrong.data(), wrong.size(), host->Adapter().GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->QueuedFrames() == 1; }));
+
+    const TStartInfo second = Record(22, 2, 2);
+    bool boxShown = false;
+    clientShell.onShowError = [&] {
+        boxShown = true;
+        host->Adapter().Send(StartPacket(second).data(), StartPacketSize, host->Adapter().GetClient(0));
+        RunUntil(loop, [&] { return client->StartPending(); });
+        EXPECT_EQ(client->GetGame(), running) << "the game the frame used is still there";
+        EXPECT_EQ(clientShell.window.get(), window) << "the window whose timer runs is still there";
+    };
+    EXPECT_FALSE(window->Tick(*client));
+    clientShell.onShowError = nullptr;
+    EXPECT_TRUE(boxShown);
+    ASSERT_EQ(clientShell.errors.size(), 1u);
+    EXPECT_EQ(clientShell.errors[0].rfind("Game asynchron", 0), 0u) << clientShell.errors[0];
+
+    ASSERT_TRUE(RunUntil(loop, [&] { return !client->StartPending(); }));
+    EXPECT_EQ(client->StartInfo().RandomSeed, 22) << "the new game starts once the frame has returned";
+    EXPECT_NE(clientShell.window.get(), window);
+    const TBytes first = EmptyFramePacket(0, FirstChecksum(second));
+    host->Adapter().Send(first.data(), first.size(), host->Adapter().GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->QueuedFrames() == 1; }));
+    EXPECT_TRUE(clientShell.window->Tick(*client)) << clientShell.errors.back();
+}
+
 TEST_F(TcpControllerTest, StartRecordIsCheckedAsAStartFileIs) {
     MakeHost();
     MakeClient();
@@ -76,6 +117,8 @@ TEST_F(TcpControllerTest, StartRecordIsCheckedAsAStartFileIs) {
         {"no players", [](TStartInfo& i) { i.PlayerCount = 0; }},
         {"16 players", [](TStartInfo& i) { i.PlayerCount = 16; }},
         {"player beyond the count", [](TStartInfo& i) { i.PlayerNumber = 3; }},
+        {"the neutral player", [](TStartInfo& i) { i.PlayerNumber = 0; }},
+        {"NUL inside the map name", [](TStartInfo& i) { i.MapNameChars[2] = '\0'; }},
     };
     int refused = 0;
     for (const TCase& c : cases) {

@@ -1,6 +1,7 @@
 // The graphics-card report without a GL context: its lines, the extension
 // rule and what a failing file does.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -124,6 +125,18 @@ TEST(GraphicCardReport, FileHoldsExactlyTheReportAndIsReplaced) {
     testing::TempFolder folder;
     const std::string path = folder.WriteFile("GraphicCardInfo.txt", std::string(5000, 'x'));
     EXPECT_TRUE(WriteGraphicCardReport(path, SampleInfo()));
+    EXPECT_EQ(ReadAll(path), kSampleReport);
+}
+
+// The report's fixed name in the user folder once followed a symbolic link
+// there and emptied whatever file it pointed to.
+TEST(GraphicCardReport, LinkAtTheNameIsReplacedAndItsTargetKept) {
+    testing::TempFolder folder;
+    const std::string victim = folder.WriteFile("victim.txt", "keep");
+    const std::string path = folder.Path() + "GraphicCardInfo.txt";
+    ASSERT_EQ(symlink(victim.c_str(), path.c_str()), 0);
+    EXPECT_TRUE(WriteGraphicCardReport(path, SampleInfo()));
+    EXPECT_EQ(ReadAll(victim), "keep");
     EXPECT_EQ(ReadAll(path), kSampleReport);
 }
 

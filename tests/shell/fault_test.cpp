@@ -107,6 +107,7 @@ void PointReplayAtFullDisk(const std::string& dir) {
     std::filesystem::create_directories(dir + "Replays");
     std::filesystem::create_symlink("/dev/full", dir + "Replays/Latest.ofr");
 }
+void MakeReplayADirectory(const std::string& dir) { std::filesystem::create_directories(dir + "Replays/Latest.ofr"); }
 
 void PrintTo(const FolderCase& c, std::ostream* out) { *out << c.name; }
 
@@ -131,19 +132,51 @@ TEST_P(UnwritableUserFolder, RecordingGameStopsWithAClearErrorAndExitCode1) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, UnwritableUserFolder,
-    ::testing::Values(FolderCase{"LogIsADirectory", MakeLogADirectory, "", "log.txt"},
-                      FolderCase{"LogOnAFullDisk", PointLogAtFullDisk, "", "log.txt"},
-                      FolderCase{"FolderBelowAFile", MakeAFile, "file/", "Replays/Latest.ofr"},
+    ::testing::Values(FolderCase{"FolderBelowAFile", MakeAFile, "file/", "Replays/Latest.ofr"},
                       FolderCase{"ReplaysIsAFile", MakeReplaysAFile, "", "Replays/Latest.ofr"},
-                      FolderCase{"ReplayOnAFullDisk", PointReplayAtFullDisk, "", "Replays/Latest.ofr"}),
+                      FolderCase{"ReplayIsADirectory", MakeReplayADirectory, "", "Replays/Latest.ofr"}),
     [](const ::testing::TestParamInfo<FolderCase>& info) { return info.param.name; });
+
+// A log that cannot be written once stopped the game in its first frame; it
+// is now reported once and the game plays on.
+TEST(LogFaults, LogThatCannotBeWrittenIsReportedOnceAndTheGamePlaysOn) {
+    TempFolder user;
+    MakeLogADirectory(user.Path());
+    ChildProcess run({ORBITFALL_SIM, "run", "--map", "Zweikampf", "--players", "2", "--frames", "20", "--record",
+                      "--user-dir", user.Path()},
+                     user.Path() + "out.txt");
+    EXPECT_EQ(run.Wait(30s), 0) << run.Output();
+    const std::string report = "Cannot create file \"" + user.Path() + "log.txt\".";
+    const std::string output = run.Output();
+    const auto first = output.find(report);
+    EXPECT_NE(first, std::string::npos) << output;
+    EXPECT_EQ(output.find(report, first + 1), std::string::npos) << "reported more than once:\n" << output;
+    EXPECT_NE(output.find("frame 19 "), std::string::npos) << output;
+}
+
+// Links at the log's and the replay's names pointed the writes at a device
+// (or at any file of the player's); the links are replaced by the files.
+TEST(LogFaults, LinksAtTheWrittenNamesAreReplacedAndTheirTargetsLeftAlone) {
+    TempFolder user;
+    PointLogAtFullDisk(user.Path());
+    PointReplayAtFullDisk(user.Path());
+    ChildProcess run({ORBITFALL_SIM, "run", "--map", "Zweikampf", "--players", "2", "--frames", "20", "--record",
+                      "--user-dir", user.Path()},
+                     user.Path() + "out.txt");
+    EXPECT_EQ(run.Wait(30s), 0) << run.Output();
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(user.Path() + "log.txt")));
+    EXPECT_TRUE(
+        std::filesystem::is_regular_file(std::filesystem::symlink_status(user.Path() + "Replays/Latest.ofr")));
+    EXPECT_EQ(std::filesystem::file_size(user.Path() + "Replays/Latest.ofr"), 20u * 9u) << "20 empty frames";
+    EXPECT_NE(ReadFile(user.Path() + "log.txt").find("Beginning Frame 19"), std::string::npos);
+}
 
 // A client that cannot create its replay reports "Packet-Error" in its lobby
 // and never became ready; the host waited for it. Now it says why in its
 // lobby and leaves; the host reports the departure and plays on at once.
 TEST_F(FaultTest, ClientThatCannotRecordSaysWhyLeavesAndTheHostGoesOn) {
     TempFolder h, a;
-    PointReplayAtFullDisk(a.Path());
+    MakeReplayADirectory(a.Path());
     auto host = Host(h.Path(), {"--clients", "1", "--map", "Zweikampf", "--frames", "100", "--frame-ms", "3"});
     ASSERT_NE(port, 0) << host->Output();
     auto client = Join(a.Path(), {"--frames", "100"});
