@@ -29,8 +29,6 @@ inline constexpr std::size_t DiscoveryReceiveBuffer = 1024;
 // otherwise the broadcast address of every IPv4 interface that is up and
 // can broadcast (loopback when there is none).
 std::vector<std::string> DiscoveryTargets();
-// The machine's name as the system knows it ("?" when it has none).
-std::string MachineName();
 
 class TUdpResponder {
 public:
