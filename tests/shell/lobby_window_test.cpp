@@ -231,9 +231,11 @@ TEST(ServerSelection, AHostWaitingInItsLobbyIsListedAndADoubleClickJoinsIt) {
     ChildProcess host({ORBITFALL_SIM, "host", "--port", "0", "--user-dir", hostDir.Path(), "--clients", "2", "--map",
                        "Zweikampf", "--frames", "60", "--frame-ms", "20"},
                       hostDir.Path() + "out.txt");
+    // The match points into out, which must outlive it.
+    std::string out;
     std::smatch m;
     for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
-        const std::string out = host.Output();
+        out = host.Output();
         if (std::regex_search(out, m, std::regex(R"(^port ([0-9]+)\n)"))) break;
         std::this_thread::sleep_for(10ms);
     }
