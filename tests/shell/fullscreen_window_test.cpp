@@ -319,10 +319,7 @@ TEST_F(FullscreenWindow, F11SwitchesANetworkGameWindowWhileTheGamePlaysOn) {
     ASSERT_TRUE(host.WaitForLog("Lobby: A player joined the game"));
 
     // The user map "Breit (2)", fifth after the four shipped ones, and Start.
-    ClickAt(hostLobby, 80, 18);
-    std::this_thread::sleep_for(300ms);
-    Xdotool({"key", "Down", "Down", "Down", "Down", "Return"});
-    std::this_thread::sleep_for(200ms);
+    ASSERT_TRUE(ChooseLobbyMap(hostLobby, 4, port, "Breit"));
     ClickAt(hostLobby, StartX, StartY);
     const std::string window = client.Window("^(Orbitfall|Move:)");
     ASSERT_FALSE(window.empty());

@@ -3,9 +3,12 @@
 // what a person does with it: find its windows, click, type, read its log.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/child_process.h"
@@ -75,5 +78,36 @@ public:
 
 inline int Count(const std::string& text, const std::string& what) { return CountOf(text, what); }
 
+
+#ifdef ORBITFALL_SIM
+// Chooses the entry at index of the hosting lobby's map list with the keys,
+// and asks the hosted game on port which map its lobby shows, as a player
+// looking for games would: on a busy machine the keys may come before the
+// list has opened, so the choice is made again until the answer names map.
+inline bool ChooseLobbyMap(const std::string& lobby, int index, int port, const std::string& map) {
+    ::setenv("ORBITFALL_DISCOVERY", "loopback", 1);
+    TempFolder scratch;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        ClickAt(lobby, 80, 18);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300 * (attempt + 1)));
+        std::vector<std::string> keys{"key"};
+        for (int i = 0; i < index; ++i) keys.push_back("Down");
+        keys.push_back("Return");
+        Xdotool(keys);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        ChildProcess find({ORBITFALL_SIM, "find", "--port", std::to_string(port), "--seconds", "1"},
+                          scratch.Path() + "find.txt");
+        find.Wait(std::chrono::seconds(10));
+        // "game ADDRESS PORT NAME MAP PLAYERS STARTS"
+        std::istringstream answer(find.Output());
+        std::string word, portWord, name, shown;
+        while (answer >> word >> word >> portWord >> name >> shown) {
+            if (portWord == std::to_string(port) && shown == map) return true;
+            std::getline(answer, word);
+        }
+    }
+    return false;
+}
+#endif
 
 }  // namespace orbitfall::testing

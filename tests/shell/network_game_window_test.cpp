@@ -85,11 +85,8 @@ void Drag(const std::string& window, int x1, int y1, int x2, int y2, bool shiftA
 
 // Picks the fifth entry of the lobby's map list (the first user map, after
 // the four shipped ones) and presses Start.
-void StartWithTheFifthMap(const std::string& lobby) {
-    ClickAt(lobby, 80, 18);
-    std::this_thread::sleep_for(300ms);
-    Xdotool({"key", "Down", "Down", "Down", "Down", "Return"});
-    std::this_thread::sleep_for(200ms);
+void StartWithTheFifthMap(const std::string& lobby, int port, const std::string& map) {
+    ASSERT_TRUE(ChooseLobbyMap(lobby, 4, port, map));
     ClickAt(lobby, StartX, StartY);
 }
 
@@ -116,7 +113,7 @@ TEST(NetworkGame, TwoPeoplePlayAGameWithTheMouseAndBothRecordTheSameReplay) {
     ASSERT_FALSE(clientLobby.empty());
 
     // The host picks the user map "Breit (2)" and presses Start.
-    StartWithTheFifthMap(hostLobby);
+    StartWithTheFifthMap(hostLobby, port, "Breit");
 
     // A start that cannot open the game window shows an error box instead.
     ASSERT_FALSE(host.WaitForLog("Error box:", 3s)) << "the start showed an error box";
@@ -257,11 +254,12 @@ TEST(NetworkGame, ADragSelectsExactlyTheOwnShipsInsideItsRectangleAndShiftAddsTo
     const std::string selection = host.Window("^Serverauswahl$");
     ASSERT_FALSE(selection.empty());
     ClickAt(selection, OpenX, ButtonY);
-    ASSERT_GT(host.HostedPort(), 0);
+    const int port = host.HostedPort();
+    ASSERT_GT(port, 0);
     const std::string lobby = host.Window("^lobbyform$");
     ASSERT_FALSE(lobby.empty());
     // The user's "Allein (1)", and Start with nobody else.
-    StartWithTheFifthMap(lobby);
+    StartWithTheFifthMap(lobby, port, "Allein");
     ASSERT_FALSE(host.WaitForLog("Error box:", 2s)) << "the start showed an error box";
     const std::string game = host.Window(GameTitle);
     ASSERT_FALSE(game.empty());
