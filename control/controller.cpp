@@ -32,7 +32,10 @@ void TController::CreateGame(const TStartInfo& info) {
         if (current) Game = game_.get();
         throw;
     }
-    game_.reset();
+    // The first game lives on until the new one has its window: the old
+    // window may still draw it, and a start that fails later (its replay
+    // file cannot be made) hands it back.
+    previousGame_ = std::move(game_);
     replay_.reset();
     StartRecord = info;
     game_ = std::move(made);
@@ -40,12 +43,22 @@ void TController::CreateGame(const TStartInfo& info) {
 }
 
 void TController::StartGame() {
-    if (Recording) {
-        const std::string path = ResolveFileName("Replays\\Latest.ofr");
-        replay_ = std::make_unique<TFileStream>(path, TFileStream::Mode::CreateExclusive);
-        WriteStartFile(StartFileFor(path), StartRecord);
+    try {
+        if (Recording) {
+            const std::string path = ResolveFileName("Replays\\Latest.ofr");
+            replay_ = std::make_unique<TFileStream>(path, TFileStream::Mode::CreateExclusive);
+            WriteStartFile(StartFileFor(path), StartRecord);
+        }
+        shell_.CreateGameWindow(RequireGame());
+    } catch (...) {
+        if (previousGame_) {
+            replay_.reset();
+            game_ = std::move(previousGame_);
+            Game = game_.get();
+        }
+        throw;
     }
-    shell_.CreateGameWindow(RequireGame());
+    previousGame_.reset();
 }
 
 void TController::ExecuteCommands() {

@@ -67,15 +67,19 @@ public:
 protected:
     // The last frame on the stack has returned: what waited for it may run.
     virtual void FrameReturned() {}
-    // Ends the previous game, if any (its game freed, its replay closed), and
-    // makes a new one from the start record. The record is what StartGame
-    // writes beside the replay.
+    // Ends the previous game, if any (its replay closed; the game itself is
+    // kept until StartGame has shown the new one, and comes back when that
+    // start fails), and makes a new one from the start record. The record is
+    // what StartGame writes beside the replay.
     void CreateGame(const TStartInfo& info);
     TStartInfo StartRecord;
 
 private:
     TShellLink& shell_;
     std::unique_ptr<TGame> game_;
+    // The game shown before the one being started, until the new one has its
+    // window.
+    std::unique_ptr<TGame> previousGame_;
     std::unique_ptr<TFileStream> replay_;
     int framesOnStack_ = 0;
 };

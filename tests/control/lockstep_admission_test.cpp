@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "control/greeting.h"
+#include "infra/data_dirs.h"
 #include "infra/language.h"
 #include "tests/control/lockstep_peers.h"
 
@@ -191,6 +193,31 @@ TEST_F(TcpControllerTest, SecondStartThatFailsLeavesTheShownGameWhole) {
         host.reset();
         Settle();
     }
+}
+
+// A second start whose game was made but whose replay could not be: the
+// first game was already freed while its window still showed it.
+TEST_F(TcpControllerTest, SecondStartWhoseReplayCannotBeMadeHandsTheShownGameBack) {
+    MakeHost();
+    MakeClient();
+    TTcpAdapter& hub = host->Adapter();
+    hub.Send(StartPacket(Record(11, 2, 2)).data(), StartPacketSize, hub.GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->GetGame() != nullptr; }));
+    const TGame* shown = client->GetGame();
+    const std::uint32_t checksum = shown->Checksum();
+
+    // A folder stands where the replay belongs.
+    const std::filesystem::path replay = ResolveFileName("Replays\\Latest.ofr");
+    std::filesystem::remove(replay);
+    ASSERT_TRUE(std::filesystem::create_directories(replay));
+    client->Recording = true;
+    hub.Send(StartPacket(Record(12, 2, 2)).data(), StartPacketSize, hub.GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return !client->StartFailure().empty(); }));
+    EXPECT_NE(client->StartFailure().find("Cannot create file"), std::string::npos) << client->StartFailure();
+    ASSERT_EQ(client->GetGame(), shown);
+    EXPECT_EQ(Game, shown);
+    EXPECT_EQ(shown->Checksum(), checksum) << "the shown game is untouched";
+    std::filesystem::remove(replay);
 }
 
 // A client that stamped every command with frame 0 made the host sleep up
