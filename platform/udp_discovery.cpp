@@ -51,12 +51,6 @@ std::vector<std::string> DiscoveryTargets() {
     return targets;
 }
 
-std::string MachineName() {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "?";
-    return name;
-}
-
 // ---------------------------------------------------------------- responder
 
 struct TUdpResponder::TImpl {

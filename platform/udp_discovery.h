@@ -8,6 +8,8 @@
 // ORBITFALL_DISCOVERY=loopback in the environment keeps queries on this
 // machine: they go to 127.0.0.1 only, never to a broadcast address (tests
 // and measurements run with it, so that nothing they do leaves loopback).
+#include "platform/machine_name.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -29,8 +31,6 @@ inline constexpr std::size_t DiscoveryReceiveBuffer = 1024;
 // otherwise the broadcast address of every IPv4 interface that is up and
 // can broadcast (loopback when there is none).
 std::vector<std::string> DiscoveryTargets();
-// The machine's name as the system knows it ("?" when it has none).
-std::string MachineName();
 
 class TUdpResponder {
 public:
