@@ -5,7 +5,10 @@
 #  2. the default start (host and three clients, 4 x 200 ships on Kreuzung)
 #     with a 1 ms host frame: frames per second of host and clients;
 #  3. both again with every client joining through scripts/delay-relay.py,
-#     which delays each direction by 100 ms +- 20 ms (byte order kept).
+#     which delays each direction by 100 ms +- 20 ms (byte order kept);
+#  4. the lag a player feels from a right click, on host and client, with
+#     the windowed game (scripts/measure-command-lag.sh, under an Xvfb of its
+#     own when DISPLAY is unset), directly and through the same relay.
 # Usage: scripts/measure-network.sh [build-dir]   (default: build)
 set -euo pipefail
 # Whatever this starts looks for games on loopback only, never on the
@@ -79,3 +82,7 @@ run_game lag50 Zweikampf 200 50 2
 run_game fast1 Kreuzung 2000 1 3
 run_game lag50-relay Zweikampf 200 50 2 100 20
 run_game fast1-relay Kreuzung 2000 1 3 100 20
+echo "== felt lag: orbitfall, 2 players, host frame 50 ms"
+scripts/measure-command-lag.sh "${1:-build}" 60 | sed 's/^/  /'
+echo "== felt lag-relay: orbitfall, 2 players, host frame 50 ms"
+scripts/measure-command-lag.sh "${1:-build}" 60 100 20 | sed 's/^/  /'
