@@ -231,14 +231,19 @@ TEST(ServerSelection, AHostWaitingInItsLobbyIsListedAndADoubleClickJoinsIt) {
     ChildProcess host({ORBITFALL_SIM, "host", "--port", "0", "--user-dir", hostDir.Path(), "--clients", "2", "--map",
                        "Zweikampf", "--frames", "60", "--frame-ms", "20"},
                       hostDir.Path() + "out.txt");
-    std::smatch m;
+    // The match refers into the text it searched, so the port is copied out
+    // while that text still lives.
+    std::string port;
     for (auto end = std::chrono::steady_clock::now() + 10s; std::chrono::steady_clock::now() < end;) {
         const std::string out = host.Output();
-        if (std::regex_search(out, m, std::regex(R"(^port ([0-9]+)\n)"))) break;
+        std::smatch m;
+        if (std::regex_search(out, m, std::regex(R"(^port ([0-9]+)\n)"))) {
+            port = m[1];
+            break;
+        }
         std::this_thread::sleep_for(10ms);
     }
-    ASSERT_FALSE(m.empty()) << host.Output();
-    const std::string port = m[1];
+    ASSERT_FALSE(port.empty()) << host.Output();
 
     // This copy asks on the host's port; Hosts.txt comes after what answers.
     Player p(false, "remembered-pc\n", {"--port", port});
