@@ -2,6 +2,7 @@
 
 #include "control/discovery_datagram.h"
 #include "infra/event_log.h"
+#include "platform/machine_name.h"
 #include "platform/udp_discovery.h"
 
 namespace orbitfall {

@@ -87,7 +87,6 @@ TEST(UdpDiscovery, LoopbackSettingKeepsQueriesOnThisMachine) {
         EXPECT_NE(std::find(broadcasts.begin(), broadcasts.end(), target), broadcasts.end()) << target;
     if (old) ::setenv(DiscoveryEnvironment, saved.c_str(), 1);
     else ::unsetenv(DiscoveryEnvironment);
-    EXPECT_FALSE(MachineName().empty());
 }
 
 TEST(UdpDiscovery, AHostInItsLobbyIsFoundAndAStartedOneIsNot) {
