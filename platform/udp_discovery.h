@@ -8,6 +8,8 @@
 // ORBITFALL_DISCOVERY=loopback in the environment keeps queries on this
 // machine: they go to 127.0.0.1 only, never to a broadcast address (tests
 // and measurements run with it, so that nothing they do leaves loopback).
+#include "platform/machine_name.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>

@@ -4,14 +4,20 @@
 # two copies of orbitfall on loopback with 50 ms host frames. Clicks are real X
 # input (xdotool); each copy writes --order-trace (when frames begin); the
 # replay says which frame executed which order.
-#   scripts/measure-command-lag.sh [BUILD_DIR] [ORDERS]
+# With DELAY_MS (and JITTER_MS, default 0) the client joins through
+# scripts/delay-relay.py, which delays each direction by that much.
+#   scripts/measure-command-lag.sh [BUILD_DIR] [ORDERS] [DELAY_MS [JITTER_MS]]
 set -euo pipefail
 # Whatever this starts looks for games on loopback only, never on the
 # network around this machine.
 export ORBITFALL_DISCOVERY=loopback
-build=${1:-build}; orders=${2:-100}
-work=$(mktemp -d); trap 'kill $host_pid $client_pid 2>/dev/null; rm -rf "$work"' EXIT
-if [ -z "${DISPLAY:-}" ]; then source "$(dirname "$0")/xvfb.sh"; start_xvfb; fi
+build=${1:-build}; orders=${2:-100}; delay=${3:-}; jitter=${4:-0}
+host_pid=""; client_pid=""; relay_pid=""
+work=$(mktemp -d)
+cleanup() { kill $host_pid $client_pid $relay_pid 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+# start_xvfb sets its own EXIT trap; both must run.
+if [ -z "${DISPLAY:-}" ]; then source "$(dirname "$0")/xvfb.sh"; start_xvfb; trap 'cleanup; stop_xvfb' EXIT; fi
 win() { xdotool search --all --onlyvisible --pid "$1" --name "$2" | head -1; }
 wait_win() { for _ in $(seq 200); do w=$(win "$1" "$2"); [ -n "$w" ] && { echo "$w"; return; }; sleep 0.05; done; echo "no window $2" >&2; exit 1; }
 click() { xdotool windowraise "$1" mousemove --window "$1" "$2" "$3" click "$4"; }
@@ -21,6 +27,13 @@ mkdir -p "$work/host" "$work/client"
 "$build/orbitfall" --user-dir "$work/host/" --port 0 --order-trace "$work/host/trace" >/dev/null 2>&1 & host_pid=$!
 click "$(wait_win $host_pid '^Serverauswahl$')" 32 212 1
 for _ in $(seq 100); do port=$(grep -ao 'Hosting on port [0-9]*' "$work/host/log.txt" 2>/dev/null | grep -o '[0-9]*$' || true); [ -n "$port" ] && break; sleep 0.05; done
+if [ -n "$delay" ]; then
+  python3 "$(dirname "$0")/delay-relay.py" "$port" --delay-ms "$delay" --jitter-ms "$jitter" > "$work/relay" 2>&1 & relay_pid=$!
+  for _ in $(seq 100); do p=$(sed -n 's/^port \([0-9]*\)$/\1/p' "$work/relay"); [ -n "$p" ] && break; sleep 0.05; done
+  [ -n "$p" ] || { echo "relay did not start" >&2; exit 1; }
+  port=$p
+  echo "client through a relay delaying each direction $delay ms +- $jitter ms"
+fi
 "$build/orbitfall" --user-dir "$work/client/" --order-trace "$work/client/trace" >/dev/null 2>&1 & client_pid=$!
 sel=$(wait_win $client_pid '^Serverauswahl$'); click "$sel" 80 18 1
 xdotool windowfocus --sync "$sel" key --clearmodifiers ctrl+a BackSpace type "127.0.0.1:$port"; click "$sel" 88 212 1

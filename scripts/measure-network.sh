@@ -3,7 +3,12 @@
 #  1. the 50 ms host frame with two clients issuing orders every 5 frames:
 #     the clients' Lag (median, maximum) and the bytes on the wire per frame;
 #  2. the default start (host and three clients, 4 x 200 ships on Kreuzung)
-#     with a 1 ms host frame: frames per second of host and clients.
+#     with a 1 ms host frame: frames per second of host and clients;
+#  3. both again with every client joining through scripts/delay-relay.py,
+#     which delays each direction by 100 ms +- 20 ms (byte order kept);
+#  4. the lag a player feels from a right click, on host and client, with
+#     the windowed game (scripts/measure-command-lag.sh, under an Xvfb of its
+#     own when DISPLAY is unset), directly and through the same relay.
 # Usage: scripts/measure-network.sh [build-dir]   (default: build)
 set -euo pipefail
 # Whatever this starts looks for games on loopback only, never on the
@@ -30,14 +35,22 @@ host_port() {  # waits for the host's "port N" line
   echo "host did not start" >&2; exit 1
 }
 
-run_game() {  # name map frames frame-ms clients
-  local name=$1 map=$2 frames=$3 ms=$4 clients=$5
+run_game() {  # name map frames frame-ms clients [relay: delay-ms jitter-ms]
+  local name=$1 map=$2 frames=$3 ms=$4 clients=$5 delay=${6:-} jitter=${7:-0}
   mkdir -p "$work/$name/h"
   orders "$frames" 100 200 > "$work/$name/h/s.txt"
   "$sim" host --port 0 --clients "$clients" --map "$map" --frames "$frames" --frame-ms "$ms" \
     --seed 424242 --stats --script "$work/$name/h/s.txt" --user-dir "$work/$name/h/" > "$work/$name/h/out.txt" 2>&1 &
   local hpid=$!
   local port; port=$(host_port "$work/$name/h/out.txt")
+  local via="" rpid=""
+  if [ -n "$delay" ]; then
+    python3 scripts/delay-relay.py "$port" --delay-ms "$delay" --jitter-ms "$jitter" \
+      > "$work/$name/relay.txt" 2>&1 &
+    rpid=$!
+    port=$(host_port "$work/$name/relay.txt")
+    via=", clients through a relay delaying each direction ${delay} ms +- ${jitter} ms"
+  fi
   local pids=()
   for ((c = 1; c <= clients; c++)); do
     mkdir -p "$work/$name/c$c"
@@ -49,7 +62,8 @@ run_game() {  # name map frames frame-ms clients
   done
   wait "$hpid"
   for p in "${pids[@]}"; do wait "$p"; done
-  echo "== $name: $map, $((clients + 1)) players, $frames frames, host frame $ms ms"
+  if [ -n "$rpid" ]; then kill "$rpid"; wait "$rpid" 2>/dev/null || true; fi
+  echo "== $name: $map, $((clients + 1)) players, $frames frames, host frame $ms ms$via"
   for d in h $(seq -f 'c%g' 1 "$clients"); do
     line=$(grep '^stats' "$work/$name/$d/out.txt")
     echo "  $d: $line"
@@ -66,3 +80,9 @@ run_game() {  # name map frames frame-ms clients
 
 run_game lag50 Zweikampf 200 50 2
 run_game fast1 Kreuzung 2000 1 3
+run_game lag50-relay Zweikampf 200 50 2 100 20
+run_game fast1-relay Kreuzung 2000 1 3 100 20
+echo "== felt lag: orbitfall, 2 players, host frame 50 ms"
+scripts/measure-command-lag.sh "${1:-build}" 60 | sed 's/^/  /'
+echo "== felt lag-relay: orbitfall, 2 players, host frame 50 ms"
+scripts/measure-command-lag.sh "${1:-build}" 60 100 20 | sed 's/^/  /'
