@@ -49,6 +49,16 @@ bool Diverted() {
     return std::memcmp(&info, startPacket.data() + 1, sizeof info) != 0;
 }
 
+// A start that failed left the host's connection, as a real client does:
+// another client joins for the inputs that follow.
+void Rejoin() {
+    Controller = nullptr;
+    delete client;
+    client = new TLockstepClient(*shell, "127.0.0.1", lobbyHost->Adapter().Port);
+    client->FrameWait = std::chrono::milliseconds(48);
+    Controller = client;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -96,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         shell->Loop.Poll();
         if (client->StartPending()) Fail("a start waited for a frame that had ended");
     }
+    if (!client->StartFailure().empty()) Rejoin();
     if (stopped || Diverted() || ++inputs % 256 == 0) StartFromPacket();
 
     TGame& game = client->RequireGame();
