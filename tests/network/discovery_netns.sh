@@ -9,27 +9,11 @@
 set -euo pipefail
 
 sim=${1:?usage: discovery_netns.sh ORBITFALL_SIM}
-source "$(dirname "$0")/../../scripts/netns.sh"
+source "$(dirname "$0")/netns_test.sh"
 ns_host=ofdh$$
 ns_peer=ofdp$$
 net=$(netns_net 1)
 veth_peer=$(netns_veth b 1)
-work=$(mktemp -d)
-pids=()
-
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    netns_teardown
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "$work"/*.txt; do [[ -f $f ]] && { echo "--- $f" >&2; tail -20 "$f" >&2; }; done
-    exit 1
-}
 
 netns_add "$ns_host" "$ns_peer" || fail "cannot create the network namespaces (root needed)"
 netns_link "$ns_host" "$ns_peer" 1 || fail "cannot link the namespaces"

@@ -20,30 +20,12 @@
 set -euo pipefail
 
 sim=${1:?usage: vanished_peer_netns.sh ORBITFALL_SIM}
-source "$(dirname "$0")/../../scripts/netns.sh"
+source "$(dirname "$0")/netns_test.sh"
 ns_host=ofxh$$
 ns_a=ofxa$$
 ns_b=ofxb$$
 ns_lobby=ofxl$$
-work=$(mktemp -d)
-pids=()
 bound_ms=30000
-
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    netns_teardown
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "$work"/*.txt "$work"/*/log.txt; do
-        [[ -f $f ]] && { echo "--- $f" >&2; grep -av '^frame ' "$f" | tail -15 >&2; }
-    done
-    exit 1
-}
 
 netns_add "$ns_host" "$ns_a" "$ns_b" "$ns_lobby" || fail "cannot create the network namespaces (root needed)"
 netns_link "$ns_host" "$ns_a" 1 || fail "cannot link the namespaces"
