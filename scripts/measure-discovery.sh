@@ -40,7 +40,7 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 times=()
 listed=()
 for run in $(seq 1 10); do
-    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Kreuzung --frames 1 \
+    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 3 --map Kreuzung --frames 1 \
         --user-dir "$work/" >"$work/host.txt" 2>&1 &
     host_pid=$!
     # Ready when its UDP port is bound.
@@ -55,7 +55,7 @@ for run in $(seq 1 10); do
         [[ $line == game* ]] && { got=$(now_ms); echo "$line" >"$work/line.txt"; }
         [[ $line == stats* ]] && echo "$line" >"$work/stats.txt"
     done < <(ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$sim" find --seconds 1 --stats)
-    [[ -n $got ]] || { echo "run $run: no answer" >&2; exit 1; }
+    [[ -n $got ]] || { echo "run $run: no answer; the host said:" >&2; cat "$work/host.txt" >&2; exit 1; }
     times+=($((got - start)))
     listed+=($(awk '{print $9}' "$work/stats.txt"))
     tx=$(( $(counter tx_bytes) - tx0 )); rx=$(( $(counter rx_bytes) - rx0 ))
@@ -67,7 +67,7 @@ done
 window_times=()
 if [[ -n ${DISPLAY:-} && -x $(dirname "$sim")/orbitfall ]]; then
     game=$(dirname "$sim")/orbitfall
-    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Kreuzung --frames 1 \
+    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 3 --map Kreuzung --frames 1 \
         --user-dir "$work/" >"$work/host.txt" 2>&1 &
     host_pid=$!
     for _ in $(seq 1 200); do
