@@ -170,6 +170,14 @@ noticed_all "$cut" \
     "game host noticed the vanished client C|$work/host.txt|lobby: $(left_text 'Player 3')" \
     "client C noticed the vanished host|$work/c.txt|$interrupted"
 
+# With its last client gone the host plays on alone, as it does when a
+# client leaves in order.
+before=$(frames_of "$work/host.txt")
+sleep 1
+after=$(frames_of "$work/host.txt")
+((after > before + 5)) || fail "the host stopped with its last client: $before frames, 1 s later $after"
+echo "host played on alone: $((after - before)) frames in 1 s"
+
 # Each client ends with an error, not as if the game had ended.
 for pid in "$lobby_client" "${clients[@]}"; do
     status=0
