@@ -31,6 +31,7 @@ void TCrystalMoon::DoMove() {
         const double f = PushRadius / distance;
         o->X = static_cast<float>(X + dx * f);
         o->Y = static_cast<float>(Y + dy * f);
+        o->PositionChanged();
     }
 }
 

@@ -155,8 +155,9 @@ bool ReferenceCircle(const TGame& game, TRegisteredObject*& cursor, TPlayerMask 
 
 TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMoves) {
     // Crowded cells of three players, some units moved after linking (as
-    // separation leaves them), centres that move between calls as a unit
-    // being pushed does, and radii from zero to several cells.
+    // separation leaves them), found ones pushed, units relinked between
+    // queries, centres that move between calls as a unit being pushed does,
+    // and radii from zero to several cells.
     SetRandomState(4242);
     std::vector<TControlledUnit*> units;
     for (int i = 0; i < 600; ++i) {
@@ -170,6 +171,14 @@ TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMove
     }
     int found = 0;
     for (int query = 0; query < 300; ++query) {
+        // Units leave their cells for others between queries: lists lose
+        // objects from the middle and gain them at the head.
+        for (int i = 0; i < 5; ++i) {
+            TControlledUnit& u = *units[static_cast<std::size_t>(RandomInt(600))];
+            u.X = std::clamp(static_cast<float>(u.X + RandomReal() * 30 - 15), 0.0f, 99.9f);
+            u.Y = std::clamp(static_cast<float>(u.Y + RandomReal() * 30 - 15), 0.0f, 99.9f);
+            u.UpdateCell();
+        }
         const auto mask = static_cast<TPlayerMask>(RandomInt(16) | (query % 3 == 0 ? 0xFFF0 : 0));
         double x = RandomReal() * 110 - 5, y = RandomReal() * 110 - 5;
         const double r = query % 10 == 0 ? 0 : RandomReal() * (query % 2 ? 3 : 25);
@@ -182,6 +191,8 @@ TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMove
             ASSERT_EQ(fast, slow) << "query " << query;
             if (!a) break;
             ++found;
+            // Pushed away as separation does, without relinking.
+            if (RandomInt(3) == 0) fast->X = std::min(99.9f, static_cast<float>(fast->X + RandomReal()));
             if (RandomInt(4) == 0) {
                 x += RandomReal() * 8 - 4;
                 y += RandomReal() * 8 - 4;
