@@ -212,5 +212,28 @@ TEST_F(CellGridTest, RepeatedCentresWithOtherRadiiOrMasksAreNotMistakenForTheLas
     EXPECT_EQ(Circle(1u << 2, 50, 50, 25), (Ids{other}));
 }
 
+TEST(MapUnitsTest, FloorAndCeilAgreeWithTheLibraryAcrossTheRangeAndBeyond) {
+    const double big = 2147483648.0;
+    const double values[] = {0.0,   -0.0,  0.5,   -0.5,  1.0,       -1.0,      9.999999,  -9.999999,
+                             10.0,  -10.0, 1e-300, -1e-300, big - 1, big - 0.5, big,      -big,
+                             -big + 0.5, -big - 0.5, 1e12, -1e12, std::nextafter(3.0, 0.0), std::nextafter(-3.0, 0.0)};
+    for (const double v : values) {
+        const double f = std::floor(v), c = std::ceil(v);
+        EXPECT_EQ(FloorClamped(v, -5, 5), static_cast<std::int32_t>(std::clamp(f, -5.0, 5.0))) << v;
+        EXPECT_EQ(CeilClamped(v, -5, 5), static_cast<std::int32_t>(std::clamp(c, -5.0, 5.0))) << v;
+        EXPECT_EQ(FloorClamped(v, INT32_MIN, INT32_MAX),
+                  static_cast<std::int32_t>(std::clamp(f, -big, big - 1)))
+            << v;
+        if (f >= -big && f <= big - 1)
+            EXPECT_EQ(FloorToInt(v), static_cast<std::int32_t>(f)) << v;
+        else
+            EXPECT_THROW(FloorToInt(v), ERangeError) << v;
+    }
+    const double nan = std::nan("");
+    EXPECT_EQ(FloorClamped(nan, 3, 9), 3);
+    EXPECT_EQ(CeilClamped(nan, 3, 9), 3);
+    EXPECT_THROW(FloorToInt(nan), ERangeError);
+}
+
 }  // namespace
 }  // namespace orbitfall
