@@ -95,8 +95,6 @@ void TControlledUnit::Steer(double targetAngle) {
 }
 
 void TControlledUnit::Separate() {
-    // Steering or arriving may have moved this unit since its entry was set.
-    PositionChanged();
     TRegisteredObject* o = nullptr;
     // The centre is re-read at every call: this unit moves as it is pushed.
     while (Game->FindNextInCircle(o, AllPlayers, X, Y, SeparationRadius)) {
@@ -120,8 +118,6 @@ void TControlledUnit::Separate() {
         Y = static_cast<float>(Y - dy);
         o->X = static_cast<float>(o->X + dx);
         o->Y = static_cast<float>(o->Y + dy);
-        PositionChanged();
-        o->PositionChanged();
     }
 }
 

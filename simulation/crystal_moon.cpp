@@ -31,7 +31,6 @@ void TCrystalMoon::DoMove() {
         const double f = PushRadius / distance;
         o->X = static_cast<float>(X + dx * f);
         o->Y = static_cast<float>(Y + dy * f);
-        o->PositionChanged();
     }
 }
 

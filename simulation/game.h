@@ -80,12 +80,6 @@ public:
     const std::vector<std::int32_t>& DiscHalfWidths(float r) const;
 
 private:
-    friend class TCellEntriesScope;
-    // The cell entries hold every linked object's position: re-read them all
-    // unless a step or command is running, in which every position write is
-    // followed by PositionChanged.
-    void CellEntriesCurrent() const;
-    bool inStep_ = false;
     TRegisteredObject* FirstHeadFrom(std::int32_t player, std::int32_t col, std::int32_t row,
                                      std::int32_t left, std::int32_t top, std::int32_t right,
                                      std::int32_t bottom, TPlayerMask mask) const;

@@ -8,7 +8,6 @@
 #include <string>
 #include <utility>
 
-#include "simulation/player.h"
 #include "simulation/sprite.h"
 
 namespace orbitfall {
@@ -79,30 +78,12 @@ public:
     std::int32_t CellX = 0;
     std::int32_t CellY = 0;
     bool Linked = false;
-    // Where the object's cell entry is while it is linked (nullptr and -1
-    // otherwise).
-    TCellEntries* CellList = nullptr;
-    std::int32_t CellSlot = -1;
 
     void DoMove() override;
-
-    // Brings the cell entry up to X, Y. Every write to the position of a
-    // linked object during a step is followed by this before the next area
-    // query, so the queries, which read the entries, see what the object
-    // holds; between steps TGame re-reads all positions anyway.
-    void PositionChanged() {
-        if (CellList) {
-            CellList->X[static_cast<std::size_t>(CellSlot)] = X;
-            CellList->Y[static_cast<std::size_t>(CellSlot)] = Y;
-        }
-    }
 
     void UpdateCell();
     void LinkCell();
     void UnlinkCell();
-
-private:
-    void UnlinkEntry();
 };
 
 }  // namespace orbitfall

@@ -20,26 +20,7 @@ constexpr std::uint32_t ChecksumSeed = 0x41424344;
 constexpr std::uint32_t ChecksumKey = 0xA3B93F7C;
 }  // namespace
 
-// A step or a command: positions written before it (set-up, tests, tools)
-// are copied into the cell entries once at its start; within it, every
-// position write of a linked object keeps its entry current itself.
-class TCellEntriesScope {
-public:
-    explicit TCellEntriesScope(TGame& game) : game_(game), outer_(game.inStep_) {
-        game_.CellEntriesCurrent();
-        game_.inStep_ = true;
-    }
-    ~TCellEntriesScope() { game_.inStep_ = outer_; }
-    TCellEntriesScope(const TCellEntriesScope&) = delete;
-    TCellEntriesScope& operator=(const TCellEntriesScope&) = delete;
-
-private:
-    TGame& game_;
-    bool outer_;
-};
-
 void TGame::ExecuteCommand(const TCommand& command) {
-    const TCellEntriesScope scope(*this);
     // Refused before anything changes, by the same rules a host applies to
     // what its clients send.
     if (JudgeCommand(command, PlayerCount) == TCommandVerdict::Refused) throw ERangeError();
@@ -104,7 +85,6 @@ bool TGame::AcceptsCommand(const TCommand& command) const {
 void TGame::Move() {
     for (auto& player : Players)
         if (player->EventTime > 0) --player->EventTime;
-    const TCellEntriesScope scope(*this);
     Engine->Move();
 }
 

@@ -2,7 +2,6 @@
 
 #include "infra/checked.h"
 #include "infra/errors.h"
-#include "simulation/game_object.h"
 
 namespace orbitfall {
 
@@ -24,22 +23,9 @@ void TPlayer::SizeMaps(std::int32_t cellCols, std::int32_t cellRows, std::int32_
     mapRows_ = CheckedAdd(height, 1);
     if (gridCols_ < 0 || gridRows_ < 0 || mapCols_ < 0 || mapRows_ < 0) throw ERangeError();
     grid_.assign(static_cast<std::size_t>(gridCols_) * static_cast<std::size_t>(gridRows_), nullptr);
-    entries_.assign(grid_.size(), TCellEntries());
     const std::size_t spots = static_cast<std::size_t>(mapCols_) * static_cast<std::size_t>(mapRows_);
     sight_.assign(spots, 0);
     detector_.assign(spots, 0);
-}
-
-void TPlayer::RefreshCellEntries() {
-    std::int32_t left = LinkedCount;
-    for (std::size_t i = 0; left > 0 && i < entries_.size(); ++i) {
-        TCellEntries& cell = entries_[i];
-        for (std::size_t k = 0; k < cell.Size(); ++k) {
-            cell.X[k] = cell.Objects[k]->X;
-            cell.Y[k] = cell.Objects[k]->Y;
-        }
-        left -= static_cast<std::int32_t>(cell.Size());
-    }
 }
 
 TRegisteredObject*& TPlayer::Grid(std::int32_t col, std::int32_t row) {

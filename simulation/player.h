@@ -10,29 +10,6 @@ namespace orbitfall {
 class TGame;
 class TRegisteredObject;
 
-// The objects of one cell as the area queries read them: their positions
-// beside the objects, in arrays of their own, so that testing candidates
-// reads a few contiguous floats instead of objects scattered in memory (and
-// two candidates can be tested at once). Index i of the three arrays is one
-// object.
-struct TCellEntries {
-    std::vector<float> X;
-    std::vector<float> Y;
-    std::vector<TRegisteredObject*> Objects;
-
-    std::size_t Size() const { return Objects.size(); }
-    void PushBack(float x, float y, TRegisteredObject* object) {
-        X.push_back(x);
-        Y.push_back(y);
-        Objects.push_back(object);
-    }
-    void Erase(std::size_t i) {
-        X.erase(X.begin() + static_cast<std::ptrdiff_t>(i));
-        Y.erase(Y.begin() + static_cast<std::ptrdiff_t>(i));
-        Objects.erase(Objects.begin() + static_cast<std::ptrdiff_t>(i));
-    }
-};
-
 class TPlayer {
 public:
     explicit TPlayer(TGame& game);
@@ -74,20 +51,6 @@ public:
         return grid_[static_cast<std::size_t>(row) * gridCols_ + col];
     }
 
-    // A cell's objects oldest-linked first: the reverse of its list, which
-    // runs newest first. Kept by LinkCell and UnlinkCell beside the list.
-    TCellEntries& CellEntries(std::int32_t col, std::int32_t row) {
-        return entries_[static_cast<std::size_t>(row) * gridCols_ + col];
-    }
-    const TCellEntries& CellEntries(std::int32_t col, std::int32_t row) const {
-        return entries_[static_cast<std::size_t>(row) * gridCols_ + col];
-    }
-    // Objects linked in this player's grid; the queries pass over a player
-    // without any.
-    std::int32_t LinkedCount = 0;
-    // Copies every linked object's position into its cell entry.
-    void RefreshCellEntries();
-
     std::int32_t GridCols() const { return gridCols_; }
     std::int32_t GridRows() const { return gridRows_; }
     std::int32_t MapCols() const { return mapCols_; }
@@ -109,7 +72,6 @@ private:
     std::int32_t mapCols_ = 0;   // Width + 1
     std::int32_t mapRows_ = 0;   // Height + 1
     std::vector<TRegisteredObject*> grid_;  // row-major: row * gridCols_ + col
-    std::vector<TCellEntries> entries_;    // by the same index as grid_
     std::vector<std::uint16_t> sight_;
     std::vector<std::uint16_t> detector_;
 };
