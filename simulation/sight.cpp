@@ -27,7 +27,7 @@ struct TDisc {
 
     TDisc(const TGame& game, std::int32_t x, std::int32_t y, float r)
         : sx(x), sy(y), width(game.Width), halfWidths(game.DiscHalfWidths(r)) {
-        firstRow = FloorClamped(std::ceil(sy - static_cast<double>(r)), 0, game.Height);
+        firstRow = CeilClamped(sy - static_cast<double>(r), 0, game.Height);
         lastRow = FloorClamped(sy + static_cast<double>(r), -1, game.Height - 1);
         // Only for ranges beyond any map (the table stops at 2^20 rows).
         const std::int64_t reach = static_cast<std::int64_t>(halfWidths.size()) - 1;

@@ -155,8 +155,9 @@ bool ReferenceCircle(const TGame& game, TRegisteredObject*& cursor, TPlayerMask 
 
 TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMoves) {
     // Crowded cells of three players, some units moved after linking (as
-    // separation leaves them), centres that move between calls as a unit
-    // being pushed does, and radii from zero to several cells.
+    // separation leaves them), found ones pushed, units relinked between
+    // queries, centres that move between calls as a unit being pushed does,
+    // and radii from zero to several cells.
     SetRandomState(4242);
     std::vector<TControlledUnit*> units;
     for (int i = 0; i < 600; ++i) {
@@ -170,6 +171,14 @@ TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMove
     }
     int found = 0;
     for (int query = 0; query < 300; ++query) {
+        // Units leave their cells for others between queries: lists lose
+        // objects from the middle and gain them at the head.
+        for (int i = 0; i < 5; ++i) {
+            TControlledUnit& u = *units[static_cast<std::size_t>(RandomInt(600))];
+            u.X = std::clamp(static_cast<float>(u.X + RandomReal() * 30 - 15), 0.0f, 99.9f);
+            u.Y = std::clamp(static_cast<float>(u.Y + RandomReal() * 30 - 15), 0.0f, 99.9f);
+            u.UpdateCell();
+        }
         const auto mask = static_cast<TPlayerMask>(RandomInt(16) | (query % 3 == 0 ? 0xFFF0 : 0));
         double x = RandomReal() * 110 - 5, y = RandomReal() * 110 - 5;
         const double r = query % 10 == 0 ? 0 : RandomReal() * (query % 2 ? 3 : 25);
@@ -182,6 +191,8 @@ TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMove
             ASSERT_EQ(fast, slow) << "query " << query;
             if (!a) break;
             ++found;
+            // Pushed away as separation does, without relinking.
+            if (RandomInt(3) == 0) fast->X = std::min(99.9f, static_cast<float>(fast->X + RandomReal()));
             if (RandomInt(4) == 0) {
                 x += RandomReal() * 8 - 4;
                 y += RandomReal() * 8 - 4;
@@ -199,6 +210,29 @@ TEST_F(CellGridTest, RepeatedCentresWithOtherRadiiOrMasksAreNotMistakenForTheLas
     EXPECT_EQ(Circle(AllPlayers, 50, 50, 25), (Ids{near, far, other}));
     EXPECT_EQ(Circle(AllPlayers, 50, 50, 3), (Ids{near, other}));
     EXPECT_EQ(Circle(1u << 2, 50, 50, 25), (Ids{other}));
+}
+
+TEST(MapUnitsTest, FloorAndCeilAgreeWithTheLibraryAcrossTheRangeAndBeyond) {
+    const double big = 2147483648.0;
+    const double values[] = {0.0,   -0.0,  0.5,   -0.5,  1.0,       -1.0,      9.999999,  -9.999999,
+                             10.0,  -10.0, 1e-300, -1e-300, big - 1, big - 0.5, big,      -big,
+                             -big + 0.5, -big - 0.5, 1e12, -1e12, std::nextafter(3.0, 0.0), std::nextafter(-3.0, 0.0)};
+    for (const double v : values) {
+        const double f = std::floor(v), c = std::ceil(v);
+        EXPECT_EQ(FloorClamped(v, -5, 5), static_cast<std::int32_t>(std::clamp(f, -5.0, 5.0))) << v;
+        EXPECT_EQ(CeilClamped(v, -5, 5), static_cast<std::int32_t>(std::clamp(c, -5.0, 5.0))) << v;
+        EXPECT_EQ(FloorClamped(v, INT32_MIN, INT32_MAX),
+                  static_cast<std::int32_t>(std::clamp(f, -big, big - 1)))
+            << v;
+        if (f >= -big && f <= big - 1)
+            EXPECT_EQ(FloorToInt(v), static_cast<std::int32_t>(f)) << v;
+        else
+            EXPECT_THROW(FloorToInt(v), ERangeError) << v;
+    }
+    const double nan = std::nan("");
+    EXPECT_EQ(FloorClamped(nan, 3, 9), 3);
+    EXPECT_EQ(CeilClamped(nan, 3, 9), 3);
+    EXPECT_THROW(FloorToInt(nan), ERangeError);
 }
 
 }  // namespace
