@@ -1,11 +1,14 @@
 #include "fuzz/fuzz_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include <unistd.h>
 
@@ -42,6 +45,44 @@ const char* const SmallMapText =
     "  </Objects>\r\n"
     "</Map>\r\n";
 
+namespace {
+
+// text with the number in group 2 of every match of pattern replaced by
+// format(number); groups 1 and 3 are kept around it.
+template <class Format>
+std::string RewriteNumbers(const std::string& text, const std::regex& pattern, const Format& format) {
+    std::string result;
+    auto last = text.cbegin();
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        result.append(last, m[0].first);
+        result += m[1].str() + format(std::stod(m[2].str())) + m[3].str();
+        last = m[0].second;
+    }
+    result.append(last, text.cend());
+    return result;
+}
+
+}  // namespace
+
+std::string ShrinkMap(const std::string& text, int size) {
+    const std::regex sides("(<(?:Width|Height)>)([0-9]+)(</)");
+    double largest = 0;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), sides); it != std::sregex_iterator(); ++it)
+        largest = std::max(largest, std::stod((*it)[2].str()));
+    if (largest <= size) return text;
+    const double scale = size / largest;
+    // Sides are whole map units.
+    const std::string sized = RewriteNumbers(text, sides, [&](double v) {
+        return std::to_string(std::max(1L, std::lround(v * scale)));
+    });
+    return RewriteNumbers(sized, std::regex("(\\b(?:X|Y|Radius)=\")([-+0-9.eE]+)(\")"), [&](double v) {
+        char out[32];
+        std::snprintf(out, sizeof out, "%g", v * scale);
+        return std::string(out);
+    });
+}
+
 void StartFewUnits(TGame& game) {
     // An empty catalogue fails here, as the game's own start does.
     (void)CheckedAt(game.UnitTypes, 0);
@@ -73,6 +114,14 @@ void SetUpProcess() {
     fs::copy(fs::path(ORBITFALL_SOURCE_DIR) / "Game" / "Data", root / "Data", fs::copy_options::recursive);
     dataFolder = (root / "Data").string() + "/";
     WriteBytes(dataFolder + "Maps/" + SmallMapName + ".ofm", SmallMapText, std::strlen(SmallMapText));
+    // The shipped maps stay, with their objects, shrunk to the fuzzing map's
+    // size: inputs name them, and each game made from a full-size one clears
+    // sight maps (and a desync dump digests them) hundreds of times larger.
+    for (const auto& entry : fs::directory_iterator(root / "Data" / "Maps")) {
+        if (entry.path().extension() != ".ofm" || entry.path().stem() == SmallMapName) continue;
+        const std::string small = ShrinkMap(ReadText(entry.path().string()), SmallMapSize);
+        WriteBytes(entry.path().string(), small.data(), small.size());
+    }
     userFolder = (root / "User").string() + "/";
     SetDataDirs(dataFolder, userFolder);
     LoadLanguage("DE");
