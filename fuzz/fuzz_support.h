@@ -34,11 +34,6 @@ inline constexpr const char* SmallMapName = "Probe";
 extern const char* const SmallMapText;
 inline constexpr int SmallMapSize = 64;
 
-// A map file's text with its larger side brought down to size map units:
-// width, height, positions and radii scaled alike, everything else kept.
-// Maps no larger come back unchanged.
-std::string ShrinkMap(const std::string& text, int size);
-
 // The units a fuzzed game starts with, in place of the game window's
 // hundreds: a few ships of every starting player (types taken in turn from
 // the catalogue) around the map's middle, enemies within weapon range of
