@@ -29,7 +29,7 @@ run() {
     mkdir -p "$corpus"
     [[ -f "$src/fuzz/$target.dict" ]] && opts+=(-dict="$src/fuzz/$target.dict")
     # The options fuzz/run.sh of that checkout gives the target.
-    grep -q "$target).*detect_leaks=0" "$src/fuzz/run.sh" 2>/dev/null && opts+=(-detect_leaks=0)
+    grep -qE "$target[|)].*detect_leaks=0" "$src/fuzz/run.sh" 2>/dev/null && opts+=(-detect_leaks=0)
     "$build/fuzz/$target" "${opts[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -max_len=8192 -print_final_stats=1 -artifact_prefix="$work/" "$corpus" "$src/fuzz/corpus/$target" \
         >"$corpus.log" 2>&1 || true
