@@ -105,6 +105,11 @@ void SetUpProcess() {
 const std::string& DataFolder() { return dataFolder; }
 const std::string& UserFolder() { return userFolder; }
 
+void RemoveDesyncDumps() {
+    std::error_code ignored;
+    std::filesystem::remove_all(userFolder + "Desync", ignored);
+}
+
 void WriteBytes(const std::string& path, const void* data, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));

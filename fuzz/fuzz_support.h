@@ -46,6 +46,12 @@ inline constexpr int FewUnitsPerPlayer = 4;
 const std::string& DataFolder();
 const std::string& UserFolder();
 
+// Removes the world dumps desyncs wrote into the user folder. A dump's name
+// holds its frame and second and the writer counts up past names taken, so
+// without this every dump of a busy second tried all names before it, and
+// the folder grew by the hundreds of files a second, without end.
+void RemoveDesyncDumps();
+
 void WriteBytes(const std::string& path, const void* data, std::size_t size);
 std::string ReadText(const std::string& path);
 
