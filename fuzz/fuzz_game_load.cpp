@@ -19,6 +19,14 @@ namespace {
 
 std::string shippedUnits;
 std::string shippedMap;
+// Whether the file holds an earlier input rather than the shipped text: only
+// then is the file the input leaves alone written back.
+bool unitsReplaced = true;
+bool mapReplaced = true;
+
+void Write(const char* file, const std::string& text) {
+    fuzz::WriteBytes(fuzz::DataFolder() + file, text.data(), text.size());
+}
 
 }  // namespace
 
@@ -32,10 +40,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
     const bool fuzzMap = data[0] & 1;
-    const std::string units = fuzzMap ? shippedUnits : std::string(reinterpret_cast<const char*>(data + 1), size - 1);
-    const std::string map = fuzzMap ? std::string(reinterpret_cast<const char*>(data + 1), size - 1) : shippedMap;
-    fuzz::WriteBytes(fuzz::DataFolder() + "Units/Units.ofu", units.data(), units.size());
-    fuzz::WriteBytes(fuzz::DataFolder() + "Maps/Fuzz.ofm", map.data(), map.size());
+    const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
+    if (fuzzMap) {
+        Write("Maps/Fuzz.ofm", input);
+        if (unitsReplaced) Write("Units/Units.ofu", shippedUnits);
+    } else {
+        Write("Units/Units.ofu", input);
+        if (mapReplaced) Write("Maps/Fuzz.ofm", shippedMap);
+    }
+    mapReplaced = fuzzMap;
+    unitsReplaced = !fuzzMap;
 
     SetRandomState(12345);
     std::unique_ptr<TGame> game;

@@ -44,5 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int frame = 0; frame < MaxFrames && !controller.AtEnd; ++frame)
         if (!loop.DoTimer(controller)) break;
     Controller = nullptr;
+    fuzz::RemoveDesyncDumps();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "fuzz/fuzz_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +10,7 @@
 
 #include <unistd.h>
 
+#include "fuzz/small_map.h"
 #include "infra/checked.h"
 #include "infra/data_dirs.h"
 #include "infra/language.h"
@@ -67,12 +69,28 @@ void StartFewUnits(TGame& game) {
 void SetUpProcess() {
     namespace fs = std::filesystem;
     if (!dataFolder.empty()) return;
-    const fs::path root = fs::temp_directory_path() / ("orbitfall-fuzz-" + std::to_string(::getpid()));
+    // Targets write files for every input (the files read, the replay the
+    // controller records, desync dumps): in memory when the machine offers a
+    // memory file system, a disk file system's journal costs more than the
+    // input's game.
+    std::error_code noShm;
+    const fs::path base = fs::is_directory("/dev/shm", noShm) && ::access("/dev/shm", W_OK) == 0
+                              ? fs::path("/dev/shm")
+                              : fs::temp_directory_path();
+    const fs::path root = base / ("orbitfall-fuzz-" + std::to_string(::getpid()));
     fs::remove_all(root);
     fs::create_directories(root);
     fs::copy(fs::path(ORBITFALL_SOURCE_DIR) / "Game" / "Data", root / "Data", fs::copy_options::recursive);
     dataFolder = (root / "Data").string() + "/";
     WriteBytes(dataFolder + "Maps/" + SmallMapName + ".ofm", SmallMapText, std::strlen(SmallMapText));
+    // The shipped maps stay, with their objects, shrunk to the fuzzing map's
+    // size: inputs name them, and each game made from a full-size one clears
+    // sight maps (and a desync dump digests them) hundreds of times larger.
+    for (const auto& entry : fs::directory_iterator(root / "Data" / "Maps")) {
+        if (entry.path().extension() != ".ofm" || entry.path().stem() == SmallMapName) continue;
+        const std::string small = ShrinkMap(ReadText(entry.path().string()), SmallMapSize);
+        WriteBytes(entry.path().string(), small.data(), small.size());
+    }
     userFolder = (root / "User").string() + "/";
     SetDataDirs(dataFolder, userFolder);
     LoadLanguage("DE");
@@ -86,6 +104,11 @@ void SetUpProcess() {
 
 const std::string& DataFolder() { return dataFolder; }
 const std::string& UserFolder() { return userFolder; }
+
+void RemoveDesyncDumps() {
+    std::error_code ignored;
+    std::filesystem::remove_all(userFolder + "Desync", ignored);
+}
 
 void WriteBytes(const std::string& path, const void* data, std::size_t size) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -32,6 +32,7 @@ void SetUpProcess();
 // clears and allocates sight maps of that size.
 inline constexpr const char* SmallMapName = "Probe";
 extern const char* const SmallMapText;
+inline constexpr int SmallMapSize = 64;
 
 // The units a fuzzed game starts with, in place of the game window's
 // hundreds: a few ships of every starting player (types taken in turn from
@@ -44,6 +45,12 @@ void StartFewUnits(TGame& game);
 inline constexpr int FewUnitsPerPlayer = 4;
 const std::string& DataFolder();
 const std::string& UserFolder();
+
+// Removes the world dumps desyncs wrote into the user folder. A dump's name
+// holds its frame and second and the writer counts up past names taken, so
+// without this every dump of a busy second tried all names before it, and
+// the folder grew by the hundreds of files a second, without end.
+void RemoveDesyncDumps();
 
 void WriteBytes(const std::string& path, const void* data, std::size_t size);
 std::string ReadText(const std::string& path);
