@@ -96,7 +96,7 @@ std::uint32_t TGame::Checksum() const {
         const TSprite& s = Engine->GetChild(i);
         HashAdd(h, &s.X, 4, ChecksumKey);
         HashAdd(h, &s.Y, 4, ChecksumKey);
-        if (const auto* unit = dynamic_cast<const Tunit*>(&s)) {
+        if (const auto* unit = s.AsUnit()) {
             const std::uint32_t owner = unit->Owner;
             HashAdd(h, &owner, 4, ChecksumKey);
             HashAdd(h, &unit->HitPoints, 4, ChecksumKey);

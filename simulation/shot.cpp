@@ -19,7 +19,8 @@ TShot::TShot(TControlledUnit& shooter, Tunit& target, float speed, const TDamage
 }
 
 void TShot::DoMove() {
-    auto* target = dynamic_cast<Tunit*>(Game->ObjectById(TargetId));
+    TIdentifiedObject* object = Game->ObjectById(TargetId);
+    Tunit* target = object != nullptr ? object->AsUnit() : nullptr;
     if (target == nullptr) {
         MarkDead();
         return;

@@ -27,6 +27,8 @@ public:
     void DoMove() override;
     void Die() override;
     void Init() override;
+    using TRegisteredObject::AsUnit;
+    Tunit* AsUnit() override { return this; }
 
     // A hit; power plays no part.
     void Damage(float damage, float power);

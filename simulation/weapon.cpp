@@ -21,7 +21,7 @@ void WeaponStep(TControlledUnit& u) {
     const TPlayerMask enemies = static_cast<TPlayerMask>(AllPlayers & ~(1u << u.Owner));
     TRegisteredObject* found = nullptr;
     if (!u.Game->FindNextInCircle(found, enemies, u.X, u.Y, weapon.Range)) return;
-    auto* target = dynamic_cast<Tunit*>(found);
+    auto* target = found->AsUnit();
     // A dying unit found first blocks firing for this step.
     if (target == nullptr || !target->Alive) return;
 
