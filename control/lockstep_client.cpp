@@ -169,6 +169,10 @@ void TLockstepClient::ExecuteCommands() {
         shell.ProcessMessages();
         giveWayToStart();
         if (queueOverrun_) throw Exception(Translate("connectioninterrupted"));
+        // The host's connection has ended (closed, or found dead by the
+        // socket's keepalive after 25 s): no frame can come any more, and
+        // FrameWait alone would notice a vanished host only after 30 s.
+        if (Adapter().State != 2) throw Exception(Translate("connectioninterrupted"));
         if (shell.TickCount() - t0 > static_cast<std::uint32_t>(FrameWait.count()))
             throw Exception(Translate("connectioninterrupted"));
     }

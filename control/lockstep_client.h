@@ -35,7 +35,8 @@ public:
     void ExecuteCommands() override;
     void IssueCommand(TCommand command) override;
 
-    // How long the client waits for the host's next frame before giving up.
+    // How long the client waits for the host's next frame before giving up;
+    // once the host's connection has ended it gives up at once.
     std::chrono::milliseconds FrameWait{30000};
     // Frames received and not yet executed.
     std::size_t QueuedFrames() const { return frameQueue_.size(); }

@@ -17,33 +17,22 @@ set -euo pipefail
 export ORBITFALL_DISCOVERY=loopback
 cd "$(dirname "$0")/.."
 sim=$(realpath "${1:-build}/orbitfall-sim")
-id=$$
-ns_host=ofmh$id
-ns_peer=ofmp$id
-veth_host=ofwh$id
-veth_peer=ofwp$id
-net=10.$((id % 200 + 20)).$(((id / 200) % 250 + 1))
+source scripts/netns.sh
+ns_host=ofmh$$
+ns_peer=ofmp$$
+veth_peer=$(netns_veth b 1)
 work=$(mktemp -d)
 host_pid=""
 cleanup() {
     [[ -n $host_pid ]] && kill "$host_pid" 2>/dev/null || true
     wait 2>/dev/null || true
-    ip netns del "$ns_host" 2>/dev/null || true
-    ip netns del "$ns_peer" 2>/dev/null || true
+    netns_teardown
     rm -rf "$work"
 }
 trap cleanup EXIT
 
-ip netns add "$ns_host"
-ip netns add "$ns_peer"
-ip link add "$veth_host" type veth peer name "$veth_peer"
-ip link set "$veth_host" netns "$ns_host"
-ip link set "$veth_peer" netns "$ns_peer"
-ip netns exec "$ns_host" ip addr add "$net.1/24" brd + dev "$veth_host"
-ip netns exec "$ns_peer" ip addr add "$net.2/24" brd + dev "$veth_peer"
-for ns in "$ns_host" "$ns_peer"; do ip netns exec "$ns" ip link set lo up; done
-ip netns exec "$ns_host" ip link set "$veth_host" up
-ip netns exec "$ns_peer" ip link set "$veth_peer" up
+netns_add "$ns_host" "$ns_peer"
+netns_link "$ns_host" "$ns_peer" 1
 
 counter() { ip netns exec "$ns_peer" cat "/sys/class/net/$veth_peer/statistics/$1"; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
@@ -51,7 +40,7 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 times=()
 listed=()
 for run in $(seq 1 10); do
-    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Kreuzung --frames 1 \
+    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 3 --map Kreuzung --frames 1 \
         --user-dir "$work/" >"$work/host.txt" 2>&1 &
     host_pid=$!
     # Ready when its UDP port is bound.
@@ -66,7 +55,7 @@ for run in $(seq 1 10); do
         [[ $line == game* ]] && { got=$(now_ms); echo "$line" >"$work/line.txt"; }
         [[ $line == stats* ]] && echo "$line" >"$work/stats.txt"
     done < <(ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$sim" find --seconds 1 --stats)
-    [[ -n $got ]] || { echo "run $run: no answer" >&2; exit 1; }
+    [[ -n $got ]] || { echo "run $run: no answer; the host said:" >&2; cat "$work/host.txt" >&2; exit 1; }
     times+=($((got - start)))
     listed+=($(awk '{print $9}' "$work/stats.txt"))
     tx=$(( $(counter tx_bytes) - tx0 )); rx=$(( $(counter rx_bytes) - rx0 ))
@@ -78,7 +67,7 @@ done
 window_times=()
 if [[ -n ${DISPLAY:-} && -x $(dirname "$sim")/orbitfall ]]; then
     game=$(dirname "$sim")/orbitfall
-    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Kreuzung --frames 1 \
+    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 3 --map Kreuzung --frames 1 \
         --user-dir "$work/" >"$work/host.txt" 2>&1 &
     host_pid=$!
     for _ in $(seq 1 200); do

@@ -13,6 +13,7 @@
 #include "control/lockstep_host.h"
 #include "control/start_check.h"
 #include "infra/data_dirs.h"
+#include "infra/language.h"
 #include "infra/text_encoding.h"
 #include "shell/lobby/map_list.h"
 #include "shell/sim/console_shell.h"
@@ -166,12 +167,19 @@ int JoinGame(const TSimOptions& o) {
     Controller = &controller;
     controller.FrameWait = std::chrono::milliseconds(o.WaitMs);
     session.Attach(controller);
+    // A host that goes away while this client waits in its lobby is told
+    // there, as the game's lobby does; in a game, the frame wait says it.
+    controller.Adapter().OnDisconnect = [&shell, &controller](TNetworkadapter&) {
+        if (!controller.GetGame() && controller.Refusal().empty() && controller.StartFailure().empty())
+            shell.AddLobbyMessage(Translate("connectioninterrupted"));
+    };
     // Refused by the host, or a start that failed here: the lobby said why.
     auto left = [&controller] {
         return !controller.Refusal().empty() ||
                (controller.Adapter().State != 2 && (!controller.StartFailure().empty() || !controller.GetGame()));
     };
     while (!session.Done() && !left()) shell.RunFor(std::chrono::milliseconds(20));
+    controller.Adapter().OnDisconnect = nullptr;
     if (o.Stats) session.PrintStats();
     std::fflush(stdout);
     Controller = nullptr;

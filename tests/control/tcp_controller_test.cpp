@@ -289,4 +289,33 @@ TEST_F(TcpControllerTest, HostFarAheadIsConnectionInterruptedNotAnUnboundedQueue
     EXPECT_EQ(clientShell.errors[0], Translate("connectioninterrupted"));
 }
 
+// A client whose host's connection has ended played the frames it had and
+// then waited out its whole frame wait (30 s by default) for frames that
+// could not come: on top of the socket's own 25 s, a vanished host went
+// unnoticed too long. The wait now gives up once the connection is gone.
+TEST_F(TcpControllerTest, ClientPlaysWhatItHasThenGivesUpAtOnceWhenTheHostsConnectionEnds) {
+    MakeHost();
+    MakeClient();
+    client->FrameWait = std::chrono::milliseconds(1000000);
+    const TStartInfo info = Record(5, 2, 2);
+    TTcpAdapter& hub = host->Adapter();
+    hub.Send(StartPacket(info).data(), StartPacketSize, hub.GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->GetGame() != nullptr; }));
+    const TBytes frame = EmptyFramePacket(0, FirstChecksum(info));
+    hub.Send(frame.data(), frame.size(), hub.GetClient(0));
+    hub.Disconnect(hub.GetClient(0));
+    ASSERT_TRUE(RunUntil(loop, [&] { return client->Adapter().State != 2; }));
+
+    TFrameLoop clientFrames;
+    EXPECT_TRUE(clientFrames.DoTimer(*client)) << "the frame that came before the close is played";
+    EXPECT_EQ(client->RequireGame().Frame, 1);
+    const std::uint32_t ticksBefore = clientShell.ticks;
+    EXPECT_FALSE(clientFrames.DoTimer(*client));
+    ASSERT_EQ(clientShell.errors.size(), 1u);
+    EXPECT_EQ(clientShell.errors[0], Translate("connectioninterrupted"));
+    // The shell's clock advances one tick per look: the wait looked a few
+    // times, not until its frame wait ran out.
+    EXPECT_LT(clientShell.ticks - ticksBefore, 100u);
+}
+
 }  // namespace

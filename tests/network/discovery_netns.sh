@@ -9,43 +9,14 @@
 set -euo pipefail
 
 sim=${1:?usage: discovery_netns.sh ORBITFALL_SIM}
-id=$$
-# Names of at most 15 characters, unique per run.
-ns_host=ofdh$id
-ns_peer=ofdp$id
-veth_host=ofvh$id
-veth_peer=ofvp$id
-net=10.$((id % 200 + 20)).$(((id / 200) % 250 + 1))
-work=$(mktemp -d)
-pids=()
+source "$(dirname "$0")/netns_test.sh"
+ns_host=ofdh$$
+ns_peer=ofdp$$
+net=$(netns_net 1)
+veth_peer=$(netns_veth b 1)
 
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    ip netns del "$ns_host" 2>/dev/null || true
-    ip netns del "$ns_peer" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    for f in "$work"/*.txt; do [[ -f $f ]] && { echo "--- $f" >&2; tail -20 "$f" >&2; }; done
-    exit 1
-}
-
-ip netns add "$ns_host" || fail "cannot create network namespace $ns_host (root needed)"
-ip netns add "$ns_peer" || fail "cannot create network namespace $ns_peer"
-ip link add "$veth_host" type veth peer name "$veth_peer" || fail "cannot create veth pair"
-ip link set "$veth_host" netns "$ns_host"
-ip link set "$veth_peer" netns "$ns_peer"
-ip netns exec "$ns_host" ip addr add "$net.1/24" brd + dev "$veth_host"
-ip netns exec "$ns_peer" ip addr add "$net.2/24" brd + dev "$veth_peer"
-for ns in "$ns_host" "$ns_peer"; do
-    ip netns exec "$ns" ip link set lo up
-done
-ip netns exec "$ns_host" ip link set "$veth_host" up
-ip netns exec "$ns_peer" ip link set "$veth_peer" up
+netns_add "$ns_host" "$ns_peer" || fail "cannot create the network namespaces (root needed)"
+netns_link "$ns_host" "$ns_peer" 1 || fail "cannot link the namespaces"
 
 in_host() { ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$@"; }
 in_peer() { ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$@"; }

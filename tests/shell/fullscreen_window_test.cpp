@@ -305,18 +305,10 @@ TEST_F(FullscreenWindow, F11SwitchesAReplayWindowToFullScreenAndBackWithEveryTex
 TEST_F(FullscreenWindow, F11SwitchesANetworkGameWindowWhileTheGamePlaysOn) {
     Player host(false, "", {"--size", "800x600"}), client(false, "", {"--size", "800x600"});
     for (Player* p : {&host, &client}) WriteTestArt(p->folder, Background, Strip);
-    const std::string hostSelection = host.Window("^Serverauswahl$");
-    ASSERT_FALSE(hostSelection.empty());
-    ClickAt(hostSelection, OpenX, ButtonY);
-    const int port = host.HostedPort();
+    const int port = HostAndJoin(host, client);
     ASSERT_GT(port, 0);
     const std::string hostLobby = host.Window("^lobbyform$");
     ASSERT_FALSE(hostLobby.empty());
-    const std::string clientSelection = client.Window("^Serverauswahl$");
-    ASSERT_FALSE(clientSelection.empty());
-    TypeInto(clientSelection, HostX, HostY, "127.0.0.1:" + std::to_string(port));
-    ClickAt(clientSelection, JoinX, ButtonY);
-    ASSERT_TRUE(host.WaitForLog("Lobby: A player joined the game"));
 
     // The user map "Breit (2)", fifth after the four shipped ones, and Start.
     ASSERT_TRUE(ChooseLobbyMap(hostLobby, 4, port, "Breit"));

@@ -79,6 +79,27 @@ public:
 inline int Count(const std::string& text, const std::string& what) { return CountOf(text, what); }
 
 
+// Opens a game on host and joins it from client as two people would: the
+// host's port, 0 when a step failed. Both selection windows open centred on
+// the same spot, so the client's must be up before the host's Open is
+// clicked: one mapped after the click's raise would take the click.
+inline int HostAndJoin(const Player& host, const Player& client) {
+    const std::string hostSelection = host.Window("^Serverauswahl$");
+    const std::string clientSelection = client.Window("^Serverauswahl$");
+    EXPECT_FALSE(hostSelection.empty()) << host.process->Output();
+    EXPECT_FALSE(clientSelection.empty()) << client.process->Output();
+    if (hostSelection.empty() || clientSelection.empty()) return 0;
+    ClickAt(hostSelection, OpenX, ButtonY);
+    const int port = host.HostedPort();
+    EXPECT_GT(port, 0) << host.process->Output() << host.Log();
+    if (port == 0 || host.Window("^lobbyform$").empty()) return 0;
+    TypeInto(clientSelection, HostX, HostY, "127.0.0.1:" + std::to_string(port));
+    ClickAt(clientSelection, JoinX, ButtonY);
+    const bool joined = host.WaitForLog("Lobby: A player joined the game") && !client.Window("^lobbyform$").empty();
+    EXPECT_TRUE(joined) << client.process->Output() << client.Log();
+    return joined ? port : 0;
+}
+
 #ifdef ORBITFALL_SIM
 // Chooses the entry at index of the hosting lobby's map list with the keys,
 // and asks the hosted game on port which map its lobby shows, as a player

@@ -96,21 +96,10 @@ TEST(NetworkGame, TwoPeoplePlayAGameWithTheMouseAndBothRecordTheSameReplay) {
     Player host, client;
     for (Player* p : {&host, &client}) p->folder.WriteFile("Maps/Breit.ofm", WideMap);
 
-    const std::string hostSelection = host.Window("^Serverauswahl$");
-    ASSERT_FALSE(hostSelection.empty());
-    ClickAt(hostSelection, OpenX, ButtonY);
-    const int port = host.HostedPort();
+    const int port = HostAndJoin(host, client);
     ASSERT_GT(port, 0);
     const std::string hostLobby = host.Window("^lobbyform$");
     ASSERT_FALSE(hostLobby.empty());
-
-    const std::string clientSelection = client.Window("^Serverauswahl$");
-    ASSERT_FALSE(clientSelection.empty());
-    TypeInto(clientSelection, HostX, HostY, "127.0.0.1:" + std::to_string(port));
-    ClickAt(clientSelection, JoinX, ButtonY);
-    ASSERT_TRUE(host.WaitForLog("Lobby: A player joined the game"));
-    const std::string clientLobby = client.Window("^lobbyform$");
-    ASSERT_FALSE(clientLobby.empty());
 
     // The host picks the user map "Breit (2)" and presses Start.
     StartWithTheFifthMap(hostLobby, port, "Breit");

@@ -2,40 +2,21 @@
 // codes are a contract.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <array>
 #include <iterator>
-#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 
+#include "tests/support/sim_command.h"
 #include "tests/support/temp_folder.h"
 
+using orbitfall::testing::Sim;
+using orbitfall::testing::SimResult;
 using orbitfall::testing::TempFolder;
 
 namespace {
-
-struct Result {
-    int exitCode = -1;
-    std::string out;
-};
-
-Result Sim(const std::string& args) {
-    const std::string command = std::string(ORBITFALL_SIM) + " " + args + " 2>&1";
-    Result r;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer;
-    std::size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -49,7 +30,7 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(SimCli, RunPrintsSeedAndOneChecksumLinePerFrameReproducibly) {
     TempFolder user;
     const std::string args = "run --map Zweikampf --players 2 --seed 4000000000 --frames 40 --user-dir " + user.Path();
-    const Result a = Sim(args);
+    const SimResult a = Sim(args);
     ASSERT_EQ(a.exitCode, 0) << a.out;
     const auto lines = Lines(a.out);
     ASSERT_EQ(lines.size(), 41u);
@@ -65,7 +46,7 @@ TEST(SimCli, RunPrintsSeedAndOneChecksumLinePerFrameReproducibly) {
 
 TEST(SimCli, DumpListsTheObjectsTheChecksumCovers) {
     TempFolder user;
-    const Result r = Sim("run --map Zweikampf --players 2 --seed 1 --frames 3 --dump-at 0,2 --user-dir " + user.Path());
+    const SimResult r = Sim("run --map Zweikampf --players 2 --seed 1 --frames 3 --dump-at 0,2 --user-dir " + user.Path());
     ASSERT_EQ(r.exitCode, 0) << r.out;
     const auto lines = Lines(r.out);
     const std::regex unitLine(R"(obj TControlledUnit [0-9]+ [12] \S+ \S+ \S+)");
@@ -91,11 +72,11 @@ TEST(SimCli, RecordedScriptedGameVerifiesAndATamperedOneFails) {
     TempFolder user;
     const std::string script = user.WriteFile("s.txt",
         "2 1 selectall\n2 1 move 200 200\n4 2 select 150 0 300 150\n4 2 move 50 50\n");
-    const Result run = Sim("run --map Zweikampf --players 2 --seed 99 --frames 60 --record --script " +
+    const SimResult run = Sim("run --map Zweikampf --players 2 --seed 99 --frames 60 --record --script " +
                            script + " --user-dir " + user.Path());
     ASSERT_EQ(run.exitCode, 0) << run.out;
     const std::string replay = user.Path() + "Replays/Latest.ofr";
-    const Result ok = Sim("verify " + replay + " --user-dir " + user.Path());
+    const SimResult ok = Sim("verify " + replay + " --user-dir " + user.Path());
     EXPECT_EQ(ok.exitCode, 0) << ok.out;
     EXPECT_TRUE(std::regex_search(ok.out, std::regex(R"(verified 60 frames in [0-9]+ ms \([0-9]+ frames/s\))")))
         << ok.out;
@@ -109,7 +90,7 @@ TEST(SimCli, RecordedScriptedGameVerifiesAndATamperedOneFails) {
     const std::size_t offset = 20 * 9 + 4 * 23 + 4;
     bytes[offset] ^= 0x10;
     std::ofstream(replay, std::ios::binary | std::ios::trunc) << bytes;
-    const Result bad = Sim("verify " + replay + " --user-dir " + user.Path());
+    const SimResult bad = Sim("verify " + replay + " --user-dir " + user.Path());
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.out.find("Replay-Fehler in frame 20"), std::string::npos) << bad.out;
 }
@@ -150,10 +131,10 @@ TEST(SimCli, VerifyDumpsTheRecordedWorldAndEachPlayersSelection) {
     // its ships at frame 6.
     const std::string script = user.WriteFile("s.txt",
         "4 2 select 300 0 200 60\n5 1 selectall\n6 1 selectadd 0 0 300 300\n");
-    const Result run = Sim("run --map Zweikampf --players 2 --seed 5 --frames 8 --record --dump-at 4,5,7 --script " +
+    const SimResult run = Sim("run --map Zweikampf --players 2 --seed 5 --frames 8 --record --dump-at 4,5,7 --script " +
                            script + " --user-dir " + user.Path());
     ASSERT_EQ(run.exitCode, 0) << run.out;
-    const Result verify =
+    const SimResult verify =
         Sim("verify " + user.Path() + "Replays/Latest.ofr --dump-at 4,5,7 --user-dir " + user.Path());
     ASSERT_EQ(verify.exitCode, 0) << verify.out;
     EXPECT_NE(verify.out.find("verified 8 frames"), std::string::npos) << verify.out;
@@ -201,21 +182,21 @@ TEST(SimCli, UsageErrorsExitTwoAndGameErrorsExitOne) {
     for (const char* args : {"", "fly", "run --players 2 --frames 1", "run --map Kreuzung --frames 1",
                              "run --map Zweikampf --players 2", "run --map Kreuzung --players x --frames 1",
                              "verify", "run --map Zweikampf --players 2 --frames 1 --bogus"}) {
-        const Result r = Sim(args);
+        const SimResult r = Sim(args);
         EXPECT_EQ(r.exitCode, 2) << args;
         EXPECT_NE(r.out.find("usage:"), std::string::npos) << args;
     }
-    const Result noMap = Sim("run --map NoSuchMap --players 2 --frames 1 --user-dir " + user.Path());
+    const SimResult noMap = Sim("run --map NoSuchMap --players 2 --frames 1 --user-dir " + user.Path());
     EXPECT_EQ(noMap.exitCode, 1) << noMap.out;
-    const Result tooMany = Sim("run --map Kreuzung --players 16 --frames 1 --user-dir " + user.Path());
+    const SimResult tooMany = Sim("run --map Kreuzung --players 16 --frames 1 --user-dir " + user.Path());
     EXPECT_EQ(tooMany.exitCode, 1);
     EXPECT_NE(tooMany.out.find("Mehr als 15 Spieler"), std::string::npos) << tooMany.out;
     const std::string script = user.WriteFile("bad.txt", "1 1 selectall\n2 1 teleport\n");
-    const Result badScript = Sim("run --map Zweikampf --players 2 --frames 5 --script " + script +
+    const SimResult badScript = Sim("run --map Zweikampf --players 2 --frames 5 --script " + script +
                                  " --user-dir " + user.Path());
     EXPECT_EQ(badScript.exitCode, 1);
     EXPECT_NE(badScript.out.find("script line 2"), std::string::npos) << badScript.out;
-    const Result noReplay = Sim("verify " + user.Path() + "none.ofr --user-dir " + user.Path());
+    const SimResult noReplay = Sim("verify " + user.Path() + "none.ofr --user-dir " + user.Path());
     EXPECT_EQ(noReplay.exitCode, 1);
     EXPECT_NE(noReplay.out.find("none.ofr"), std::string::npos) << noReplay.out;
 }

@@ -23,7 +23,7 @@ struct TSoakOptions {
     std::int32_t Frames = 3000;
     int FrameMs = 2;
     std::vector<std::int32_t> MemoryAt;  // frames at which memory is read
-    std::chrono::seconds Timeout{240};
+    std::chrono::seconds Timeout{240};  // for the game, and as much again for the checks after it
 };
 
 struct TMemorySample {
