@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
+#include "render/fog_filter.h"
 #include "render/opengl_setup.h"
 #include "render/texture_image.h"
 #include "simulation/player.h"
@@ -69,20 +71,53 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
 }
 
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern) {
+namespace {
+
+// Switches the bound texture's min filter to plain linear for one draw when
+// the view magnifies it everywhere, and puts the old filter back after: the
+// same texture object serves views that shrink it (the minimap, the
+// mini-scene). A magnified texture is sampled with its mag filter (linear)
+// whatever the min filter is, so the pixels stay the same.
+class TMagnifiedFilter {
+public:
+    explicit TMagnifiedFilter(bool magnified) : active_(magnified) {
+        if (!active_) return;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &previous_);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
+    // Called with the same texture bound on the active unit.
+    void Restore() {
+        if (active_) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, previous_);
+        active_ = false;
+    }
+
+private:
+    bool active_;
+    GLint previous_ = GL_LINEAR_MIPMAP_LINEAR;
+};
+
+}  // namespace
+
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, double groundStep) {
     const auto x0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Left - 0.5)));
     const auto y0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Top - 0.5)));
     const auto w = std::min<std::int32_t>(fog.MapWidth, static_cast<std::int32_t>(std::ceil(v.Right))) - x0;
     const auto h = std::min<std::int32_t>(fog.MapHeight, static_cast<std::int32_t>(std::ceil(v.Bottom))) - y0;
 
     fog.FogTexture->Bind(true);
+    // One fog texel per map unit.
+    TMagnifiedFilter fogFilter(fog.FogTexture->TextureObject() != 0 && MagnifiedEverywhere(groundStep, 1.0));
     glColor4f(1, 1, 1, 0.75f);
     glEnable(GL_BLEND);
     glActiveTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
+    std::optional<TMagnifiedFilter> patternFilter;
     if (pattern) {
         pattern->Bind(true);
         pattern->SetWrap(GL_REPEAT, GL_REPEAT, GL_REPEAT);
+        // The picture repeats every 10 map units.
+        const double texelsPerUnit = std::max(pattern->Width(), pattern->Height()) / 10.0;
+        patternFilter.emplace(pattern->TextureObject() != 0 && MagnifiedEverywhere(groundStep, texelsPerUnit));
     }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
@@ -99,9 +134,11 @@ void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern) 
     corner(x0 + w, y0);
     glEnd();
 
+    if (patternFilter) patternFilter->Restore();
     if (pattern) pattern->Unbind(true);
     glDisable(GL_TEXTURE_2D);
     glActiveTexture(GL_TEXTURE0);
+    fogFilter.Restore();
     fog.FogTexture->Unbind(true);
     glDisable(GL_BLEND);
 }

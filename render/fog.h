@@ -3,6 +3,7 @@
 // 0 watched now), drawn over the world with a repeating pattern and over the
 // minimap as a plain veil.
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -69,7 +70,11 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
 
 // The fog layer over the visible map: unit 0 the fog, unit 1 the pattern
 // repeated every 10 map units. Leaves 2D texturing off on both units and
-// blending off.
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern);
+// blending off. groundStep bounds the map distance between neighbouring
+// pixels of the view (LargestGroundStep); a texture that it shows magnified
+// everywhere is drawn without its mipmaps, which gives the same pixels at a
+// fraction of a software renderer's cost. Infinity keeps the mipmaps.
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern,
+                    double groundStep = std::numeric_limits<double>::infinity());
 
 }  // namespace orbitfall

@@ -8,6 +8,7 @@
 #include "render/backdrop.h"
 #include "render/camera.h"
 #include "render/fog.h"
+#include "render/fog_filter.h"
 #include "render/gl_draw_context.h"
 #include "render/interface_overlay.h"
 #include "render/opengl_setup.h"
@@ -83,7 +84,7 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, TBackdrop& backdrop, const TSett
     LogContext = "game.engine.draw";
     MarkSelection(game);
     DrawObjects(game, context);
-    DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture));
+    DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture), LargestGroundStep(View));
     DrawSelectionRect(state.Drag, settings.TranslucentSelection);
     DrawFixedBeam(View.ViewMatrix, ImageOf(LaserTexture));
     glDepthMask(GL_TRUE);

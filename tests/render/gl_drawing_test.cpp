@@ -6,13 +6,16 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "render/camera.h"
 #include "render/fog.h"
+#include "render/fog_filter.h"
 #include "render/interface_overlay.h"
 #include "render/screenshot.h"
 #include "render/texture_image.h"
@@ -340,4 +343,40 @@ TEST_F(GlDrawing, UnchangedFogKeepsItsTextureAndAChangeUploadsAgain) {
     sight[5 * 41 + 40] = 3;
     WriteFog(*fog, sight.data(), 41);
     EXPECT_FALSE(fog->Changed);
+}
+
+TEST_F(GlDrawing, FogWithoutMipmapsWhereMagnifiedGivesTheSamePixelsAndKeepsTheFilters) {
+    auto fog = ThreeBandFog();
+    // A pattern with detail, so that filtering differences would show.
+    auto pattern = std::make_unique<TTextureImage>(16, 16, TPixelFormat::Bgra8);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            std::uint8_t* p = pattern->Row(y) + x * 4;
+            p[0] = static_cast<std::uint8_t>(x * 16), p[1] = static_cast<std::uint8_t>(y * 16);
+            p[2] = static_cast<std::uint8_t>((x ^ y) * 16), p[3] = static_cast<std::uint8_t>(128 + x * 8);
+        }
+    pattern->Upload(true);
+    TViewValues view;
+    auto draw = [&](double groundStep) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        SetupMainCamera(view, 1024, 768, 20, 10, 30, 12);
+        DrawFogOverlay(*fog, view.ViewRect, pattern.get(), groundStep);
+        return ReadFramePixels(1024, 768);
+    };
+    const auto mipmapped = draw(std::numeric_limits<double>::infinity());
+    const double step = LargestGroundStep(view);
+    ASSERT_TRUE(MagnifiedEverywhere(step, 1.0));
+    ASSERT_TRUE(MagnifiedEverywhere(step, 1.6));  // the 16-texel pattern
+    const auto plain = draw(step);
+    EXPECT_TRUE(mipmapped == plain);
+    for (TTextureImage* image : {fog->FogTexture.get(), pattern.get()}) {
+        glBindTexture(GL_TEXTURE_2D, image->TextureObject());
+        GLint filter = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    // Pixels the fog covers are not all alike: the comparison saw the layer.
+    EXPECT_NE(std::count(plain.begin(), plain.end(), plain[4 * (300 * 1024 + 512)]), static_cast<long>(plain.size()));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

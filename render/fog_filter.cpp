@@ -1,0 +1,71 @@
+#include "render/fog_filter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace orbitfall {
+
+namespace {
+
+// A renderer may take the level of detail from a sum of derivatives or from
+// a fast logarithm; a footprint up to this fraction of a texel still comes
+// out below level 0 with any of them.
+constexpr double kMagnificationMargin = 0.9;
+
+// The camera's largest tilt (degrees from looking straight down) plus half
+// the field of view for which the whole view still looks down onto the
+// ground at a useful angle; beyond it the far rows reach toward the horizon,
+// where the steps grow without bound.
+constexpr double kSteepestEdgeDegrees = 85;
+
+struct TGroundPoint {
+    bool Valid = false;
+    double X = 0, Y = 0;
+};
+
+TGroundPoint GroundUnder(const TViewValues& view, int sx, int sy) {
+    TGroundPoint point;
+    point.Valid = ScreenToMap(view, sx, sy, point.X, point.Y) && std::isfinite(point.X) && std::isfinite(point.Y);
+    return point;
+}
+
+}  // namespace
+
+double LargestGroundStep(const TViewValues& view) {
+    constexpr double unknown = std::numeric_limits<double>::infinity();
+    const int w = view.ClientWidth, h = view.ViewHeight;
+    if (!(view.ScreenDistance > 0) || w < 2 || h < 2) return unknown;
+    // The eye above the ground, and every line of sight going down to it.
+    if (!(Transform(view.InverseViewMatrix, 0, 0, 0, 1)[2] > 0)) return unknown;
+    const double halfField = std::atan(h / 2.0 / view.ScreenDistance) * 180 / std::numbers::pi;
+    if (!(std::abs(view.ViewAngle) + halfField < kSteepestEdgeDegrees)) return unknown;
+    // The cameras turn about the map's x axis only: a pixel's ground depth
+    // depends on its row alone and grows away from the point below the eye,
+    // and its ground x is its column's offset from the middle times that
+    // depth. So the steps grow toward the view's top and bottom edges and
+    // toward its left and right edges, and the largest one lies at a corner;
+    // there the step across the outermost pixel edge is larger than any step
+    // between the centres of two neighbouring pixels.
+    double largest = 0;
+    const int corners[4][4] = {{0, 0, 1, 1}, {w, 0, -1, 1}, {0, h, 1, -1}, {w, h, -1, -1}};
+    for (const auto& c : corners) {
+        const TGroundPoint at = GroundUnder(view, c[0], c[1]);
+        const TGroundPoint across = GroundUnder(view, c[0] + c[2], c[1]);
+        const TGroundPoint down = GroundUnder(view, c[0], c[1] + c[3]);
+        if (!at.Valid || !across.Valid || !down.Valid) return unknown;
+        largest = std::max({largest, std::fabs(across.X - at.X) + std::fabs(across.Y - at.Y),
+                            std::fabs(down.X - at.X) + std::fabs(down.Y - at.Y)});
+    }
+    // The conversion works in single precision; its rounding moves a step
+    // by far less than a hundredth.
+    largest *= 1.01;
+    return std::isfinite(largest) ? largest : unknown;
+}
+
+bool MagnifiedEverywhere(double groundStep, double texelsPerUnit) {
+    return groundStep * texelsPerUnit <= kMagnificationMargin;
+}
+
+}  // namespace orbitfall

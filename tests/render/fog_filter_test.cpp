@@ -1,0 +1,96 @@
+// The bound on the ground step between neighbouring pixels, which decides
+// whether the fog layer may skip its textures' mipmaps: it must never be
+// below a step the view really has, or the picture would change.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "render/camera.h"
+#include "render/fog_filter.h"
+
+using namespace orbitfall;
+
+namespace {
+
+TViewValues MainView(int w, int h, double cx, double cy, int tilt, int distance) {
+    TViewValues v;
+    v.ViewHeight = h - static_cast<int>(std::floor(StripHeight(w)));
+    PublishCamera(v, CameraMatrix(cx, cy, tilt, distance), tilt, w);
+    return v;
+}
+
+// The largest |dx| + |dy| between the ground points of neighbouring pixels,
+// looked at on a grid over the whole view, edges included.
+double LargestSampledStep(const TViewValues& v) {
+    double largest = 0;
+    auto ground = [&](int sx, int sy) {
+        double x = 0, y = 0;
+        EXPECT_TRUE(ScreenToMap(v, sx, sy, x, y));
+        return std::pair{x, y};
+    };
+    auto rows = [&](int step, int last) {
+        std::vector<int> at;
+        for (int i = 0; i < last; i += step) at.push_back(i);
+        at.push_back(last - 1);
+        return at;
+    };
+    for (int sy : rows(13, v.ViewHeight))
+        for (int sx : rows(17, v.ClientWidth)) {
+            const auto [x, y] = ground(sx, sy);
+            const auto [ax, ay] = ground(sx + 1, sy);
+            const auto [dx, dy] = ground(sx, sy + 1);
+            largest = std::max({largest, std::fabs(ax - x) + std::fabs(ay - y), std::fabs(dx - x) + std::fabs(dy - y)});
+        }
+    return largest;
+}
+
+}  // namespace
+
+TEST(FogFilter, BoundCoversEveryStepOfTheViewAndStaysClose) {
+    for (auto [w, h] : {std::pair{1024, 768}, std::pair{696, 480}, std::pair{1920, 1080}})
+        for (int tilt : {-30, 0, 15, 30, 45, 60})
+            for (int distance : {3, 12, 40}) {
+                const TViewValues v = MainView(w, h, 60, 80, tilt, distance);
+                const double bound = LargestGroundStep(v);
+                const double sampled = LargestSampledStep(v);
+                ASSERT_TRUE(std::isfinite(bound)) << w << "x" << h << " tilt " << tilt << " distance " << distance;
+                EXPECT_GE(bound, sampled) << w << "x" << h << " tilt " << tilt << " distance " << distance;
+                // Loose enough to be safe, tight enough to be of use.
+                EXPECT_LE(bound, sampled * 1.1) << w << "x" << h << " tilt " << tilt << " distance " << distance;
+            }
+}
+
+TEST(FogFilter, DefaultCameraMagnifiesTheFogButFarViewsDoNot) {
+    // The window's start: 1024 x 768, tilt 30, distance 12. The fog has one
+    // texel per map unit and the view's far corners show a unit over some 22
+    // pixels.
+    const double step = LargestGroundStep(MainView(1024, 768, 30, 40, 30, 12));
+    EXPECT_GT(step, 1.0 / 30);
+    EXPECT_LT(step, 1.0 / 20);
+    EXPECT_TRUE(MagnifiedEverywhere(step, 1.0));
+    // A 256-texel pattern repeated every 10 units needs more than the view gives.
+    EXPECT_FALSE(MagnifiedEverywhere(step, 25.6));
+    // Seen from far enough, even the fog shrinks.
+    EXPECT_FALSE(MagnifiedEverywhere(LargestGroundStep(MainView(1024, 768, 30, 40, 30, 500)), 1.0));
+}
+
+TEST(FogFilter, MarginBelowOneTexel) {
+    EXPECT_TRUE(MagnifiedEverywhere(0.5, 1.0));
+    EXPECT_TRUE(MagnifiedEverywhere(0.035, 25.6));   // 0.9 texel
+    EXPECT_FALSE(MagnifiedEverywhere(0.036, 25.6));  // 0.92 texel
+    EXPECT_FALSE(MagnifiedEverywhere(1.0, 1.0));
+    EXPECT_FALSE(MagnifiedEverywhere(std::numeric_limits<double>::infinity(), 1.0));
+}
+
+TEST(FogFilter, NoBoundWithoutACameraOrNearTheHorizon) {
+    EXPECT_TRUE(std::isinf(LargestGroundStep(TViewValues{})));
+    // Half the field of view is 22.5 degrees: at a tilt of 63 the top row
+    // looks 85.5 degrees away from straight down.
+    EXPECT_TRUE(std::isinf(LargestGroundStep(MainView(1024, 768, 30, 40, 63, 12))));
+    EXPECT_TRUE(std::isinf(LargestGroundStep(MainView(1024, 768, 30, 40, -70, 12))));
+    EXPECT_TRUE(std::isfinite(LargestGroundStep(MainView(1024, 768, 30, 40, 62, 12))));
+    // An eye on the ground sees no ground.
+    EXPECT_TRUE(std::isinf(LargestGroundStep(MainView(1024, 768, 30, 40, 30, 0))));
+}
