@@ -18,11 +18,12 @@ veth_peer=$(netns_veth b 1)
 netns_add "$ns_host" "$ns_peer" || fail "cannot create the network namespaces (root needed)"
 netns_link "$ns_host" "$ns_peer" 1 || fail "cannot link the namespaces"
 
-in_host() { ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$@"; }
+# For the foreground: started with &, a function runs in a subshell whose
+# pid is not the program's, and the kill at the end would miss the program.
 in_peer() { ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$@"; }
 
 mkdir -p "$work/host" "$work/peer"
-in_host "$sim" host --clients 1 --map Zweikampf --frames 200 --frame-ms 20 --seed 7 \
+ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 1 --map Zweikampf --frames 200 --frame-ms 20 --seed 7 \
     --user-dir "$work/host" >"$work/host.txt" 2>&1 &
 pids+=($!)
 
@@ -39,7 +40,7 @@ echo "found: $found"
 
 # Join over the link by the address find gave; the game runs on both sides.
 address=$(awk '{print $2}' <<<"$found")
-in_peer "$sim" join "$address" --frames 200 --user-dir "$work/peer" >"$work/join.txt" 2>&1 &
+ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$sim" join "$address" --frames 200 --user-dir "$work/peer" >"$work/join.txt" 2>&1 &
 join_pid=$!
 pids+=($join_pid)
 for _ in $(seq 1 100); do

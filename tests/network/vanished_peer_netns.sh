@@ -35,6 +35,8 @@ netns_link "$ns_host" "$ns_lobby" 3 || fail "cannot link the namespaces"
 # Everything stays on the namespaces' own links: loopback discovery, and
 # joins by address.
 export ORBITFALL_DISCOVERY=loopback
+# Run in the foreground only: a function started with & runs in a subshell
+# whose pid is not the program's, and killing it would leave the program.
 in_ns() { local ns=$1; shift; ip netns exec "$ns" "$@"; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
@@ -90,10 +92,10 @@ mkdir -p "$work/host" "$work/lobby" "$work/a" "$work/b" "$work/c" "$work/l"
 
 # A game host for three clients on 6112 (Kreuzung is for four players), and
 # a host on 6113 whose lobby never fills, for the departures before a start.
-in_ns "$ns_host" "$sim" host --clients 3 --map Kreuzung --frames 1000000 --frame-ms 50 --seed 5 \
+ip netns exec "$ns_host" "$sim" host --clients 3 --map Kreuzung --frames 1000000 --frame-ms 50 --seed 5 \
     --user-dir "$work/host/" >"$work/host.txt" 2>&1 &
 pids+=($!)
-in_ns "$ns_host" "$sim" host --port 6113 --clients 3 --map Kreuzung --frames 10 \
+ip netns exec "$ns_host" "$sim" host --port 6113 --clients 3 --map Kreuzung --frames 10 \
     --user-dir "$work/lobby/" >"$work/lobby.txt" 2>&1 &
 pids+=($!)
 for _ in $(seq 1 100); do
@@ -104,7 +106,7 @@ done
 [[ $listening == *:6112\ * && $listening == *:6113\ * ]] || fail "the hosts did not listen"
 
 # The lobby: a client that is seated, and a connection that never greets.
-in_ns "$ns_lobby" "$sim" join "$host_net_l.1" --port 6113 --user-dir "$work/l/" >"$work/l.txt" 2>&1 &
+ip netns exec "$ns_lobby" "$sim" join "$host_net_l.1" --port 6113 --user-dir "$work/l/" >"$work/l.txt" 2>&1 &
 lobby_client=$!
 pids+=($lobby_client)
 wait_for "$work/lobby.txt" "lobby: A player joined the game" "$(now_ms)" 10 >/dev/null ||
@@ -117,7 +119,7 @@ pids+=($!)
 # The game: client A behind one link, clients B and C behind another.
 join_game() {
     local ns=$1 net=$2 name=$3
-    in_ns "$ns" "$sim" join "$net.1" --frames 1000000 --user-dir "$work/$name/" >"$work/$name.txt" 2>&1 &
+    ip netns exec "$ns" "$sim" join "$net.1" --frames 1000000 --user-dir "$work/$name/" >"$work/$name.txt" 2>&1 &
     pids+=($!)
     clients+=($!)
     # Seated in turn: the host names A, B and C Player 1, 2 and 3.
