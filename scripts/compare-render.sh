@@ -15,19 +15,12 @@ size=${SIZE:-1024x768}
 last=$(tr ',' '\n' <<<"$frames" | sort -n | tail -1)
 export ORBITFALL_DISCOVERY=loopback
 mkdir -p "$out/old" "$out/new"
+source scripts/xvfb.sh
+# An X server of our own unless one is given; start_xvfb sets its own exit
+# trap, so the one that also removes the user folder comes after it.
+if [ -z "${DISPLAY:-}" ]; then start_xvfb > /dev/null; fi
 user=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$user"
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null)
-  xvfb_pid=$!
-  read -r display <&3
-  export DISPLAY=":$display"
-fi
+trap 'stop_xvfb; rm -rf "$user"' EXIT
 "$new/orbitfall-sim" run --map Kreuzung --players 4 --seed 20261208 --frames $((last + 2)) \
   --script bench/battle_script.txt --record --user-dir "$user" > /dev/null
 for side in old new; do

@@ -15,20 +15,12 @@ build=$(realpath "${1:-build}")
 frames=${FRAMES:-1000}
 skip=${SKIP:-300}
 total=$((skip + frames))
+source scripts/xvfb.sh
+# An X server of our own unless one is given; start_xvfb sets its own exit
+# trap, so the one that also removes the user folder comes after it.
+if [ -z "${DISPLAY:-}" ]; then start_xvfb > /dev/null; fi
 user=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$user"
-}
-trap cleanup EXIT
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec 3< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null)
-  xvfb_pid=$!
-  read -r display <&3
-  export DISPLAY=":$display"
-fi
+trap 'stop_xvfb; rm -rf "$user"' EXIT
 command -v glxinfo > /dev/null && echo "GL: $(glxinfo -B 2>/dev/null | sed -n "s/^OpenGL renderer string: //p")"
 
 "$build/orbitfall-sim" run --map Kreuzung --players 4 --seed 20261208 --frames "$total" \
