@@ -37,17 +37,22 @@ netns_link "$ns_host" "$ns_peer" 1
 counter() { ip netns exec "$ns_peer" cat "/sys/class/net/$veth_peer/statistics/$1"; }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
-times=()
-listed=()
-for run in $(seq 1 10); do
+# A host for three clients in its namespace, returned once its UDP port is
+# bound; host_pid is its process.
+start_host() {
     ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 3 --map Kreuzung --frames 1 \
         --user-dir "$work/" >"$work/host.txt" 2>&1 &
     host_pid=$!
-    # Ready when its UDP port is bound.
     for _ in $(seq 1 200); do
         ip netns exec "$ns_host" ss -uln | grep -q ':6112 ' && break
         sleep 0.01
     done
+}
+
+times=()
+listed=()
+for run in $(seq 1 10); do
+    start_host
     tx0=$(counter tx_bytes); rx0=$(counter rx_bytes); txp0=$(counter tx_packets); rxp0=$(counter rx_packets)
     start=$(now_ms)
     got=""
@@ -67,13 +72,7 @@ done
 window_times=()
 if [[ -n ${DISPLAY:-} && -x $(dirname "$sim")/orbitfall ]]; then
     game=$(dirname "$sim")/orbitfall
-    ip netns exec "$ns_host" env -u ORBITFALL_DISCOVERY "$sim" host --clients 3 --map Kreuzung --frames 1 \
-        --user-dir "$work/" >"$work/host.txt" 2>&1 &
-    host_pid=$!
-    for _ in $(seq 1 200); do
-        ip netns exec "$ns_host" ss -uln | grep -q ':6112 ' && break
-        sleep 0.01
-    done
+    start_host
     for run in $(seq 1 10); do
         mkdir -p "$work/w$run"
         ip netns exec "$ns_peer" env -u ORBITFALL_DISCOVERY "$game" --user-dir "$work/w$run/" >/dev/null 2>&1 &

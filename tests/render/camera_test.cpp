@@ -6,18 +6,12 @@
 #include <numbers>
 
 #include "render/camera.h"
+#include "tests/render/main_view.h"
 
 using namespace orbitfall;
+using orbitfall::testing::MainView;
 
 namespace {
-
-// A main view as SetupMainCamera publishes it, without the GL calls.
-TViewValues MainView(int w, int h, double cx, double cy, int tilt, int distance) {
-    TViewValues v;
-    v.ViewHeight = h - static_cast<int>(std::floor(StripHeight(w)));
-    PublishCamera(v, CameraMatrix(cx, cy, tilt, distance), tilt, w);
-    return v;
-}
 
 // Where the main view shows a map point, by the perspective projection the
 // camera uses (45 degrees over the view's height), pixels from the top-left.

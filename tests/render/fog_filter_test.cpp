@@ -9,17 +9,12 @@
 
 #include "render/camera.h"
 #include "render/fog_filter.h"
+#include "tests/render/main_view.h"
 
 using namespace orbitfall;
+using orbitfall::testing::MainView;
 
 namespace {
-
-TViewValues MainView(int w, int h, double cx, double cy, int tilt, int distance) {
-    TViewValues v;
-    v.ViewHeight = h - static_cast<int>(std::floor(StripHeight(w)));
-    PublishCamera(v, CameraMatrix(cx, cy, tilt, distance), tilt, w);
-    return v;
-}
 
 // The largest |dx| + |dy| between the ground points of neighbouring pixels,
 // looked at on a grid over the whole view, edges included.
