@@ -6,7 +6,6 @@
 #include <cmath>
 #include <optional>
 
-#include "render/fog_filter.h"
 #include "render/opengl_setup.h"
 #include "render/texture_image.h"
 #include "simulation/player.h"
@@ -73,32 +72,87 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
 
 namespace {
 
-// Switches the bound texture's min filter to plain linear for one draw when
-// the view magnifies it everywhere, and puts the old filter back after: the
-// same texture object serves views that shrink it (the minimap, the
-// mini-scene). A magnified texture is sampled with its mag filter (linear)
-// whatever the min filter is, so the pixels stay the same.
-class TMagnifiedFilter {
-public:
-    explicit TMagnifiedFilter(bool magnified) : active_(magnified) {
-        if (!active_) return;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &previous_);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
-    // Called with the same texture bound on the active unit.
-    void Restore() {
-        if (active_) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, previous_);
-        active_ = false;
-    }
-
-private:
-    bool active_;
-    GLint previous_ = GL_LINEAR_MIPMAP_LINEAR;
+// A run of the view's rows drawn with one choice of min filters; no scissor
+// when it is the whole layer.
+struct TFogPiece {
+    std::optional<TPixelRect> Scissor;
+    bool PlainFog = false;
+    bool PlainPattern = false;
 };
 
-}  // namespace
+// A magnified texture is sampled with its mag filter (linear) whatever the
+// min filter is, so switching the min filter to plain linear for such a
+// piece keeps its pixels; the same texture objects serve views that shrink
+// them (the minimap, the mini-scene), so the old filters come back after.
+class TMinFilter {
+public:
+    // Called with the texture bound on the active unit; `texture` 0 is a
+    // picture that never reached the driver, left alone.
+    explicit TMinFilter(unsigned texture) : texture_(texture) {
+        if (texture_ != 0) glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &previous_);
+        current_ = previous_;
+    }
+    // Called with the same texture bound on the active unit.
+    void Plain(bool plain) { Set(plain ? GL_LINEAR : previous_); }
+    void Restore() { Set(previous_); }
 
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, double groundStep) {
+private:
+    void Set(GLint filter) {
+        if (texture_ == 0 || filter == current_) return;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        current_ = filter;
+    }
+
+    unsigned texture_;
+    GLint previous_ = GL_LINEAR_MIPMAP_LINEAR;
+    GLint current_ = GL_LINEAR_MIPMAP_LINEAR;
+};
+
+// The pattern repeats every 10 map units.
+double PatternTexelsPerUnit(const TTextureImage& pattern) {
+    return std::max(pattern.Width(), pattern.Height()) / 10.0;
+}
+
+std::vector<TFogPiece> WholeLayer(double groundStep, const TTextureImage* pattern) {
+    return {TFogPiece{std::nullopt, MagnifiedEverywhere(groundStep, 1.0),
+                      pattern && MagnifiedEverywhere(groundStep, PatternTexelsPerUnit(*pattern))}};
+}
+
+std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage* pattern) {
+    const TPixelRect& port = steps.Viewport;
+    double largest = 0;
+    int row = 0;
+    for (const TGroundBand& band : steps.Bands) {
+        if (band.FirstRow != row || band.EndRow <= band.FirstRow) row = -1;
+        if (row >= 0) row = band.EndRow;
+        largest = std::max(largest, band.Step);
+    }
+    if (steps.Bands.empty() || row != port.Height) {
+        return WholeLayer(steps.Bands.empty() ? std::numeric_limits<double>::infinity() : largest, pattern);
+    }
+    std::vector<TFogPiece> pieces;
+    int pieceTop = 0;  // first row of the last piece
+    for (const TGroundBand& band : steps.Bands) {
+        const TFogPiece choice = WholeLayer(band.Step, pattern).front();
+        if (!pieces.empty() && pieces.back().PlainFog == choice.PlainFog &&
+            pieces.back().PlainPattern == choice.PlainPattern) {
+            TPixelRect& r = *pieces.back().Scissor;
+            // Rows grow downwards, window y upwards: the piece reaches lower.
+            r.Y = port.Y + port.Height - band.EndRow;
+            r.Height = band.EndRow - pieceTop;
+            continue;
+        }
+        pieceTop = band.FirstRow;
+        pieces.push_back(choice);
+        pieces.back().Scissor = TPixelRect{port.X, port.Y + port.Height - band.EndRow, port.Width,
+                                           band.EndRow - band.FirstRow};
+    }
+    // One piece needs no scissor: the viewport bounds the layer already.
+    if (pieces.size() == 1) pieces.front().Scissor.reset();
+    return pieces;
+}
+
+void DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, const std::vector<TFogPiece>& pieces) {
     const auto x0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Left - 0.5)));
     const auto y0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Top - 0.5)));
     const auto w = std::min<std::int32_t>(fog.MapWidth, static_cast<std::int32_t>(std::ceil(v.Right))) - x0;
@@ -106,20 +160,21 @@ void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, 
 
     fog.FogTexture->Bind(true);
     // One fog texel per map unit.
-    TMagnifiedFilter fogFilter(fog.FogTexture->TextureObject() != 0 && MagnifiedEverywhere(groundStep, 1.0));
+    TMinFilter fogFilter(fog.FogTexture->TextureObject());
     glColor4f(1, 1, 1, 0.75f);
     glEnable(GL_BLEND);
     glActiveTexture(GL_TEXTURE1);
     glEnable(GL_TEXTURE_2D);
-    std::optional<TMagnifiedFilter> patternFilter;
+    std::optional<TMinFilter> patternFilter;
     if (pattern) {
         pattern->Bind(true);
         pattern->SetWrap(GL_REPEAT, GL_REPEAT, GL_REPEAT);
-        // The picture repeats every 10 map units.
-        const double texelsPerUnit = std::max(pattern->Width(), pattern->Height()) / 10.0;
-        patternFilter.emplace(pattern->TextureObject() != 0 && MagnifiedEverywhere(groundStep, texelsPerUnit));
+        patternFilter.emplace(pattern->TextureObject());
     }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const bool scissored = pieces.size() > 1 || pieces.front().Scissor;
+    const GLboolean scissorWasOn = glIsEnabled(GL_SCISSOR_TEST);
+    if (scissored) glEnable(GL_SCISSOR_TEST);
 
     const float fw = static_cast<float>(fog.FogWidth), fh = static_cast<float>(fog.FogHeight);
     auto corner = [&](std::int32_t x, std::int32_t y) {
@@ -127,13 +182,24 @@ void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, 
         glMultiTexCoord2f(GL_TEXTURE1, 0.1f * x, 0.1f * y);
         glVertex3f(static_cast<float>(x), static_cast<float>(y), 0.01f);
     };
-    glBegin(GL_QUADS);
-    corner(x0, y0);
-    corner(x0, y0 + h);
-    corner(x0 + w, y0 + h);
-    corner(x0 + w, y0);
-    glEnd();
+    for (const TFogPiece& piece : pieces) {
+        // Unit 1 is the active one here.
+        if (patternFilter) patternFilter->Plain(piece.PlainPattern);
+        glActiveTexture(GL_TEXTURE0);
+        fogFilter.Plain(piece.PlainFog);
+        glActiveTexture(GL_TEXTURE1);
+        if (piece.Scissor) glScissor(piece.Scissor->X, piece.Scissor->Y, piece.Scissor->Width, piece.Scissor->Height);
+        // Every piece draws the very same quad: its pixels get what the
+        // whole layer gives them.
+        glBegin(GL_QUADS);
+        corner(x0, y0);
+        corner(x0, y0 + h);
+        corner(x0 + w, y0 + h);
+        corner(x0 + w, y0);
+        glEnd();
+    }
 
+    if (scissored && !scissorWasOn) glDisable(GL_SCISSOR_TEST);
     if (patternFilter) patternFilter->Restore();
     if (pattern) pattern->Unbind(true);
     glDisable(GL_TEXTURE_2D);
@@ -141,6 +207,16 @@ void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, 
     fogFilter.Restore();
     fog.FogTexture->Unbind(true);
     glDisable(GL_BLEND);
+}
+
+}  // namespace
+
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, double groundStep) {
+    DrawFogPieces(fog, v, pattern, WholeLayer(groundStep, pattern));
+}
+
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, const TGroundSteps& steps) {
+    DrawFogPieces(fog, v, pattern, BandPieces(steps, pattern));
 }
 
 }  // namespace orbitfall

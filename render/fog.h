@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "render/fog_filter.h"
+#include "render/interface_layout.h"
 #include "simulation/draw_interface.h"
 
 namespace orbitfall {
@@ -76,5 +78,20 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
 // fraction of a software renderer's cost. Infinity keeps the mipmaps.
 void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern,
                     double groundStep = std::numeric_limits<double>::infinity());
+
+// Where the main view lies in the window (its viewport, origin bottom-left)
+// and the ground-step bound of each band of its rows (GroundStepBands).
+struct TGroundSteps {
+    TPixelRect Viewport;
+    std::vector<TGroundBand> Bands;
+};
+
+// The same layer, decided band by band: each run of neighbouring bands in
+// which the same textures are magnified everywhere is drawn on its own,
+// scissored to its rows, so that the near rows of a tilted view go without
+// the mipmaps a far corner needs. The scissor leaves every pixel the value
+// the whole layer gives it. Bands that do not cover exactly the viewport's
+// rows count as one band with the largest of their steps.
+void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern, const TGroundSteps& steps);
 
 }  // namespace orbitfall

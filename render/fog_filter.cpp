@@ -33,10 +33,13 @@ TGroundPoint GroundUnder(const TViewValues& view, int sx, int sy) {
 
 }  // namespace
 
-double LargestGroundStep(const TViewValues& view) {
+double LargestGroundStep(const TViewValues& view) { return LargestGroundStep(view, 0, view.ViewHeight); }
+
+double LargestGroundStep(const TViewValues& view, int firstRow, int endRow) {
     constexpr double unknown = std::numeric_limits<double>::infinity();
     const int w = view.ClientWidth, h = view.ViewHeight;
     if (!(view.ScreenDistance > 0) || w < 2 || h < 2) return unknown;
+    if (firstRow < 0 || endRow > h || endRow - firstRow < 1) return unknown;
     // The eye above the ground, and every line of sight going down to it.
     if (!(Transform(view.InverseViewMatrix, 0, 0, 0, 1)[2] > 0)) return unknown;
     const double halfField = std::atan(h / 2.0 / view.ScreenDistance) * 180 / std::numbers::pi;
@@ -44,12 +47,14 @@ double LargestGroundStep(const TViewValues& view) {
     // The cameras turn about the map's x axis only: a pixel's ground depth
     // depends on its row alone and grows away from the point below the eye,
     // and its ground x is its column's offset from the middle times that
-    // depth. So the steps grow toward the view's top and bottom edges and
-    // toward its left and right edges, and the largest one lies at a corner;
-    // there the step across the outermost pixel edge is larger than any step
-    // between the centres of two neighbouring pixels.
+    // depth. So within any rectangle of rows and columns the steps grow
+    // toward its top and bottom edges (or toward one of them) and toward its
+    // left and right edges, and the largest one lies at a corner; there the
+    // step across the outermost pixel edge is larger than any step between
+    // the centres of two neighbouring pixels.
     double largest = 0;
-    const int corners[4][4] = {{0, 0, 1, 1}, {w, 0, -1, 1}, {0, h, 1, -1}, {w, h, -1, -1}};
+    const int corners[4][4] = {
+        {0, firstRow, 1, 1}, {w, firstRow, -1, 1}, {0, endRow, 1, -1}, {w, endRow, -1, -1}};
     for (const auto& c : corners) {
         const TGroundPoint at = GroundUnder(view, c[0], c[1]);
         const TGroundPoint across = GroundUnder(view, c[0] + c[2], c[1]);
@@ -62,6 +67,19 @@ double LargestGroundStep(const TViewValues& view) {
     // by far less than a hundredth.
     largest *= 1.01;
     return std::isfinite(largest) ? largest : unknown;
+}
+
+std::vector<TGroundBand> GroundStepBands(const TViewValues& view, int count) {
+    std::vector<TGroundBand> bands;
+    const int h = view.ViewHeight;
+    if (h < 1 || count < 1) return bands;
+    count = std::min(count, h);
+    for (int i = 0; i < count; ++i) {
+        const int first = static_cast<int>(static_cast<long long>(h) * i / count);
+        const int end = static_cast<int>(static_cast<long long>(h) * (i + 1) / count);
+        bands.push_back({first, end, LargestGroundStep(view, first, end)});
+    }
+    return bands;
 }
 
 bool MagnifiedEverywhere(double groundStep, double texelsPerUnit) {

@@ -4,6 +4,8 @@
 // filter says, so such a draw may switch the min filter to plain linear: the
 // picture stays the same, and a software renderer no longer works out a
 // level of detail per pixel nor blends two mipmap levels.
+#include <vector>
+
 #include "render/camera.h"
 
 namespace orbitfall {
@@ -14,6 +16,26 @@ namespace orbitfall {
 // Infinity when no bound is known: before the first camera set-up, or when
 // part of the view looks at or above the horizon.
 double LargestGroundStep(const TViewValues& view);
+
+// The same bound over the view's pixel rows [firstRow, endRow) only, rows
+// counted from the top edge (0 <= firstRow < endRow <= the view's height).
+// Infinity wherever the whole view has no bound.
+double LargestGroundStep(const TViewValues& view, int firstRow, int endRow);
+
+// A run of the main view's pixel rows, counted from the top edge, and the
+// bound on the ground step within it.
+struct TGroundBand {
+    int FirstRow = 0;
+    int EndRow = 0;
+    double Step = 0;
+};
+
+// The view's rows cut into `count` bands of nearly equal height, top to
+// bottom, together exactly rows 0 up to the view's height (fewer bands in a
+// view of fewer rows). A tilted camera shows the near ground magnified more
+// than the far ground, so a texture that shrinks in the far rows may still be
+// magnified in most of the others.
+std::vector<TGroundBand> GroundStepBands(const TViewValues& view, int count);
 
 // True when `texelsPerUnit` texels per map unit stay magnified at every
 // pixel whose ground step is at most `groundStep`, with room to spare for

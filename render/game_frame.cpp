@@ -84,7 +84,10 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, TBackdrop& backdrop, const TSett
     LogContext = "game.engine.draw";
     MarkSelection(game);
     DrawObjects(game, context);
-    DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture), LargestGroundStep(View));
+    // Sixteen bands: the near three quarters of the default view show the
+    // pattern magnified, and a band costs one more quad.
+    const TGroundSteps steps{MainViewport(clientWidth, clientHeight).Rect, GroundStepBands(View, 16)};
+    DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture), steps);
     DrawSelectionRect(state.Drag, settings.TranslucentSelection);
     DrawFixedBeam(View.ViewMatrix, ImageOf(LaserTexture));
     glDepthMask(GL_TRUE);

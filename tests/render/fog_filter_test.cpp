@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "render/camera.h"
 #include "render/fog_filter.h"
@@ -88,4 +90,82 @@ TEST(FogFilter, NoBoundWithoutACameraOrNearTheHorizon) {
     EXPECT_TRUE(std::isfinite(LargestGroundStep(MainView(1024, 768, 30, 40, 62, 12))));
     // An eye on the ground sees no ground.
     EXPECT_TRUE(std::isinf(LargestGroundStep(MainView(1024, 768, 30, 40, 30, 0))));
+}
+
+namespace {
+
+// As LargestSampledStep, over the rows [first, end) of the view only.
+double LargestSampledStepInRows(const TViewValues& v, int first, int end) {
+    double largest = 0;
+    auto ground = [&](int sx, int sy) {
+        double x = 0, y = 0;
+        EXPECT_TRUE(ScreenToMap(v, sx, sy, x, y));
+        return std::pair{x, y};
+    };
+    std::vector<int> rows;
+    for (int r = first; r < end; r += 5) rows.push_back(r);
+    rows.push_back(end - 1);
+    for (int sy : rows)
+        for (int sx = 0; sx < v.ClientWidth; sx += (sx < 8 || sx > v.ClientWidth - 9) ? 1 : 31) {
+            const auto [x, y] = ground(sx, sy);
+            const auto [ax, ay] = ground(sx + 1, sy);
+            const auto [dx, dy] = ground(sx, sy + 1);
+            largest = std::max({largest, std::fabs(ax - x) + std::fabs(ay - y), std::fabs(dx - x) + std::fabs(dy - y)});
+        }
+    return largest;
+}
+
+}  // namespace
+
+TEST(FogFilter, BandsCoverTheViewInOrderAndBoundEveryStepInside) {
+    for (auto [w, h] : {std::pair{1024, 768}, std::pair{696, 480}})
+        for (int tilt : {-30, 0, 30, 60})
+            for (int distance : {3, 12}) {
+                const TViewValues v = MainView(w, h, 60, 80, tilt, distance);
+                const auto bands = GroundStepBands(v, 16);
+                ASSERT_EQ(bands.size(), 16u);
+                int row = 0;
+                double largest = 0;
+                for (const TGroundBand& band : bands) {
+                    ASSERT_EQ(band.FirstRow, row);
+                    ASSERT_GT(band.EndRow, band.FirstRow);
+                    row = band.EndRow;
+                    ASSERT_TRUE(std::isfinite(band.Step)) << "tilt " << tilt;
+                    EXPECT_GE(band.Step, LargestSampledStepInRows(v, band.FirstRow, band.EndRow))
+                        << w << "x" << h << " tilt " << tilt << " distance " << distance << " rows "
+                        << band.FirstRow;
+                    largest = std::max(largest, band.Step);
+                }
+                EXPECT_EQ(row, v.ViewHeight);
+                // The outer bands hold the view's corners, where its largest step is.
+                EXPECT_DOUBLE_EQ(largest, LargestGroundStep(v)) << "tilt " << tilt << " distance " << distance;
+            }
+}
+
+TEST(FogFilter, DefaultCameraMagnifiesThePatternInMostRows) {
+    const TViewValues v = MainView(1024, 768, 30, 40, 30, 12);
+    const auto bands = GroundStepBands(v, 16);
+    int magnifiedRows = 0;
+    for (const TGroundBand& band : bands)
+        if (MagnifiedEverywhere(band.Step, 25.6)) magnifiedRows += band.EndRow - band.FirstRow;
+    // The far (top) rows shrink the pattern, the near ones do not.
+    EXPECT_FALSE(MagnifiedEverywhere(bands.front().Step, 25.6));
+    EXPECT_TRUE(MagnifiedEverywhere(bands.back().Step, 25.6));
+    EXPECT_GE(magnifiedRows, v.ViewHeight * 7 / 10);
+}
+
+TEST(FogFilter, BandsOfShortViewsAndViewsWithoutBound) {
+    TViewValues tiny = MainView(1024, 768, 30, 40, 30, 12);
+    tiny.ViewHeight = 5;
+    PublishCamera(tiny, tiny.ViewMatrix, 30, 1024);
+    const auto rows = GroundStepBands(tiny, 16);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows.back().EndRow, 5);
+    EXPECT_TRUE(GroundStepBands(TViewValues{}, 16).empty());
+    for (const TGroundBand& band : GroundStepBands(MainView(1024, 768, 30, 40, 63, 12), 16))
+        EXPECT_TRUE(std::isinf(band.Step));
+    const TViewValues v = MainView(1024, 768, 30, 40, 30, 12);
+    EXPECT_TRUE(std::isinf(LargestGroundStep(v, 10, 10)));
+    EXPECT_TRUE(std::isinf(LargestGroundStep(v, -1, 10)));
+    EXPECT_TRUE(std::isinf(LargestGroundStep(v, 0, v.ViewHeight + 1)));
 }

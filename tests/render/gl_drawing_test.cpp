@@ -380,3 +380,84 @@ TEST_F(GlDrawing, FogWithoutMipmapsWhereMagnifiedGivesTheSamePixelsAndKeepsTheFi
     EXPECT_NE(std::count(plain.begin(), plain.end(), plain[4 * (300 * 1024 + 512)]), static_cast<long>(plain.size()));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
+
+TEST_F(GlDrawing, FogDrawnBandByBandGivesTheSamePixelsAsTheWholeLayer) {
+    // A map large enough to fill the view from afar, seen and unseen cells
+    // in stripes.
+    auto fog = CreateFogTexture(128, 128);
+    std::vector<std::uint16_t> sight(128 * 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) sight[y * 128 + x] = static_cast<std::uint16_t>((x / 5 + y / 7) % 3);
+    WriteFog(*fog, sight.data(), 128);
+    fog->FogTexture->Upload(true);
+    // A 256-texel pattern with detail in every texel: the view's far rows
+    // shrink it, its near rows magnify it.
+    auto pattern = std::make_unique<TTextureImage>(256, 256, TPixelFormat::Bgra8);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            std::uint8_t* p = pattern->Row(y) + x * 4;
+            p[0] = static_cast<std::uint8_t>(x * 37), p[1] = static_cast<std::uint8_t>(y * 53);
+            p[2] = static_cast<std::uint8_t>((x ^ y) * 11), p[3] = static_cast<std::uint8_t>(96 + (x * y) % 160);
+        }
+    pattern->Upload(true);
+    TViewValues view;
+    auto draw = [&](bool banded) {
+        glClearColor(0.1f, 0.1f, 0.2f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        // The main view lies above the strip: its scissor boxes start there.
+        // From this distance the far rows shrink the pattern for the
+        // renderer too, so a wrong choice of filter would show.
+        SetupMainCamera(view, 1024, 768, 64, 64, 30, 20);
+        if (banded) {
+            DrawFogOverlay(*fog, view.ViewRect, pattern.get(),
+                           TGroundSteps{MainViewport(1024, 768).Rect, GroundStepBands(view, 16)});
+        } else {
+            DrawFogOverlay(*fog, view.ViewRect, pattern.get());
+        }
+        return ReadFramePixels(1024, 768);
+    };
+    const auto whole = draw(false);
+    const auto bands = GroundStepBands(view, 16);
+    ASSERT_FALSE(MagnifiedEverywhere(bands.front().Step, 25.6));
+    ASSERT_TRUE(MagnifiedEverywhere(bands.back().Step, 25.6));
+    const auto banded = draw(true);
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < whole.size(); ++i) differing += whole[i] != banded[i];
+    EXPECT_EQ(differing, 0u);
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    for (TTextureImage* image : {fog->FogTexture.get(), pattern.get()}) {
+        glBindTexture(GL_TEXTURE_2D, image->TextureObject());
+        GLint filter = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    // The layer reached both the far (top) and the near rows of the view:
+    // the comparison saw what each band drew.
+    const std::uint8_t* cleared = &whole[4 * (767 * 1024 + 5)];  // a strip pixel, below the view
+    auto drawnInRows = [&](int first, int end) {
+        int drawn = 0;
+        for (int y = first; y < end; ++y)
+            for (int x = 0; x < 1024; x += 8) drawn += !std::equal(cleared, cleared + 3, &banded[4 * (y * 1024 + x)]);
+        return drawn;
+    };
+    EXPECT_GT(drawnInRows(0, bands.front().EndRow), 0);
+    EXPECT_GT(drawnInRows(bands.back().FirstRow, bands.back().EndRow), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(GlDrawing, FogBandsThatMissRowsCountAsOneBand) {
+    auto fog = ThreeBandFog();
+    const auto pattern = SolidPicture(255, 255, 255);
+    TViewValues view;
+    SetupMainCamera(view, 1024, 768, 20, 10, 30, 12);
+    auto bands = GroundStepBands(view, 16);
+    bands.pop_back();  // the last rows left out: no scissor may hide them
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawFogOverlay(*fog, view.ViewRect, pattern.get(), TGroundSteps{MainViewport(1024, 768).Rect, bands});
+    const auto partial = ReadFramePixels(1024, 768);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawFogOverlay(*fog, view.ViewRect, pattern.get());
+    EXPECT_TRUE(partial == ReadFramePixels(1024, 768));
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+}
