@@ -1,23 +1,31 @@
 // Cost of the graphics set-up on Mesa's software renderer (run under Xvfb,
 // e.g. scripts/with-xvfb.sh build/bench/graphics_bench): decoding and
 // uploading each shipped texture and the font, the whole InitOpenGL, and the
-// heap the set-up keeps once the pixel stores are freed.
+// heap the set-up keeps once the pixel stores are freed; and the main view's
+// fog layer, drawn as one piece and band by band.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <stdlib.h>
 
 #include <filesystem>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "infra/data_dirs.h"
 #include "infra/event_log.h"
 #include "infra/resource_manager.h"
 #include "platform/gl_window.h"
 #include "render/bmp_font.h"
+#include "render/camera.h"
+#include "render/fog.h"
+#include "render/fog_filter.h"
+#include "render/interface_layout.h"
 #include "render/opengl_setup.h"
 #include "render/texture.h"
+#include "render/texture_image.h"
 
 namespace {
 
@@ -118,5 +126,40 @@ void BM_InitOpenGL(benchmark::State& state) {
     state.counters["pixel_store_bytes"] = pixelStores;
 }
 BENCHMARK(BM_InitOpenGL)->Unit(benchmark::kMillisecond);
+
+// The main view's fog layer at 1024 x 768 with the window's start camera
+// (tilt 30, distance 12) and the shipped pattern, the renderer's work
+// included: 0 one piece with the filters the whole view allows, 1 band by
+// band as a frame draws it. Wall time: the renderer's threads do the work.
+void BM_FogLayer(benchmark::State& state) {
+    TGlWindow* window = BenchWindow();
+    if (window == nullptr) {
+        state.SkipWithError("no GL window (run under Xvfb)");
+        return;
+    }
+    if (FogPatternTexture == nullptr) InitOpenGL(*window);
+    auto fog = CreateFogTexture(128, 128);
+    std::vector<std::uint16_t> sight(128 * 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) sight[y * 128 + x] = static_cast<std::uint16_t>((x / 9 + y / 5) % 3);
+    WriteFog(*fog, sight.data(), 128);
+    fog->FogTexture->Upload(true);
+    TViewValues view;
+    SetupMainCamera(view, 1024, 768, 64, 64, 30, 12);
+    glDisable(GL_DEPTH_TEST);
+    const TGroundSteps steps{MainViewport(1024, 768).Rect, GroundStepBands(view, 16)};
+    const double wholeStep = LargestGroundStep(view);
+    TTextureImage* pattern = &FogPatternTexture->Image();
+    for (auto _ : state) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (state.range(0) == 0) {
+            DrawFogOverlay(*fog, view.ViewRect, pattern, wholeStep);
+        } else {
+            DrawFogOverlay(*fog, view.ViewRect, pattern, steps);
+        }
+        glFinish();
+    }
+}
+BENCHMARK(BM_FogLayer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
