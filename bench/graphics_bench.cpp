@@ -147,7 +147,7 @@ void BM_FogLayer(benchmark::State& state) {
     TViewValues view;
     SetupMainCamera(view, 1024, 768, 64, 64, 30, 12);
     glDisable(GL_DEPTH_TEST);
-    const TGroundSteps steps{MainViewport(1024, 768).Rect, GroundStepBands(view, 16)};
+    const TGroundSteps steps{MainViewport(1024, 768).Rect, GroundStepBands(view, 16), &view};
     const double wholeStep = LargestGroundStep(view);
     TTextureImage* pattern = &FogPatternTexture->Image();
     for (auto _ : state) {

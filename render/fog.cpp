@@ -130,11 +130,31 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
     if (steps.Bands.empty() || row != port.Height) {
         return WholeLayer(steps.Bands.empty() ? std::numeric_limits<double>::infinity() : largest, pattern);
     }
+    const bool columns = pattern && steps.View && steps.View->ClientWidth == port.Width;
     std::vector<TFogPiece> pieces;
-    int pieceTop = 0;  // first row of the last piece
+    int pieceTop = 0;  // first row of the last piece, when it may grow
+    bool grows = false;
     for (const TGroundBand& band : steps.Bands) {
         const TFogPiece choice = WholeLayer(band.Step, pattern).front();
-        if (!pieces.empty() && pieces.back().PlainFog == choice.PlainFog &&
+        const int half = columns && !choice.PlainPattern
+                             ? MagnifiedHalfWidth(*steps.View, band.FirstRow, band.EndRow, PatternTexelsPerUnit(*pattern))
+                             : 0;
+        if (half > 0) {
+            // Sides with the mipmaps, the middle without: three pieces of
+            // this band's rows alone.
+            const int y = port.Y + port.Height - band.EndRow, rows = band.EndRow - band.FirstRow;
+            const int middle = port.Width / 2;
+            const int left = middle - half, right = middle + half;
+            const bool plainFog = MagnifiedEverywhere(
+                LargestGroundStep(*steps.View, band.FirstRow, band.EndRow, left, right), 1.0);
+            if (left > 0) pieces.push_back({TPixelRect{port.X, y, left, rows}, choice.PlainFog, false});
+            pieces.push_back({TPixelRect{port.X + left, y, right - left, rows}, plainFog, true});
+            if (right < port.Width)
+                pieces.push_back({TPixelRect{port.X + right, y, port.Width - right, rows}, choice.PlainFog, false});
+            grows = false;
+            continue;
+        }
+        if (grows && pieces.back().PlainFog == choice.PlainFog &&
             pieces.back().PlainPattern == choice.PlainPattern) {
             TPixelRect& r = *pieces.back().Scissor;
             // Rows grow downwards, window y upwards: the piece reaches lower.
@@ -143,6 +163,7 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
             continue;
         }
         pieceTop = band.FirstRow;
+        grows = true;
         pieces.push_back(choice);
         pieces.back().Scissor = TPixelRect{port.X, port.Y + port.Height - band.EndRow, port.Width,
                                            band.EndRow - band.FirstRow};

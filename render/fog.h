@@ -84,6 +84,10 @@ void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* patter
 struct TGroundSteps {
     TPixelRect Viewport;
     std::vector<TGroundBand> Bands;
+    // The view the bands belong to: with it, a band whose pattern shrinks at
+    // its sides gets its middle columns drawn without the pattern's mipmaps
+    // (MagnifiedHalfWidth). Its width must be the viewport's.
+    const TViewValues* View = nullptr;
 };
 
 // The same layer, decided band by band: each run of neighbouring bands in

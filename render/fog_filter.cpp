@@ -36,10 +36,15 @@ TGroundPoint GroundUnder(const TViewValues& view, int sx, int sy) {
 double LargestGroundStep(const TViewValues& view) { return LargestGroundStep(view, 0, view.ViewHeight); }
 
 double LargestGroundStep(const TViewValues& view, int firstRow, int endRow) {
+    return LargestGroundStep(view, firstRow, endRow, 0, view.ClientWidth);
+}
+
+double LargestGroundStep(const TViewValues& view, int firstRow, int endRow, int firstColumn, int endColumn) {
     constexpr double unknown = std::numeric_limits<double>::infinity();
     const int w = view.ClientWidth, h = view.ViewHeight;
     if (!(view.ScreenDistance > 0) || w < 2 || h < 2) return unknown;
     if (firstRow < 0 || endRow > h || endRow - firstRow < 1) return unknown;
+    if (firstColumn < 0 || endColumn > w || endColumn - firstColumn < 1) return unknown;
     // The eye above the ground, and every line of sight going down to it.
     if (!(Transform(view.InverseViewMatrix, 0, 0, 0, 1)[2] > 0)) return unknown;
     const double halfField = std::atan(h / 2.0 / view.ScreenDistance) * 180 / std::numbers::pi;
@@ -53,8 +58,10 @@ double LargestGroundStep(const TViewValues& view, int firstRow, int endRow) {
     // step across the outermost pixel edge is larger than any step between
     // the centres of two neighbouring pixels.
     double largest = 0;
-    const int corners[4][4] = {
-        {0, firstRow, 1, 1}, {w, firstRow, -1, 1}, {0, endRow, 1, -1}, {w, endRow, -1, -1}};
+    const int corners[4][4] = {{firstColumn, firstRow, 1, 1},
+                               {endColumn, firstRow, -1, 1},
+                               {firstColumn, endRow, 1, -1},
+                               {endColumn, endRow, -1, -1}};
     for (const auto& c : corners) {
         const TGroundPoint at = GroundUnder(view, c[0], c[1]);
         const TGroundPoint across = GroundUnder(view, c[0] + c[2], c[1]);
@@ -80,6 +87,28 @@ std::vector<TGroundBand> GroundStepBands(const TViewValues& view, int count) {
         bands.push_back({first, end, LargestGroundStep(view, first, end)});
     }
     return bands;
+}
+
+int MagnifiedHalfWidth(const TViewValues& view, int firstRow, int endRow, double texelsPerUnit) {
+    const int middle = view.ClientWidth / 2;
+    auto magnified = [&](int half) {
+        return MagnifiedEverywhere(LargestGroundStep(view, firstRow, endRow, middle - half, middle + half),
+                                   texelsPerUnit);
+    };
+    // The columns nest: whatever a wider run shows magnified, a narrower
+    // one inside it does too.
+    int low = 0, high = std::min(middle, view.ClientWidth - middle);
+    if (high < 1 || !magnified(1)) return 0;
+    low = 1;
+    while (low < high) {
+        const int half = (low + high + 1) / 2;
+        if (magnified(half)) {
+            low = half;
+        } else {
+            high = half - 1;
+        }
+    }
+    return low;
 }
 
 bool MagnifiedEverywhere(double groundStep, double texelsPerUnit) {

@@ -21,6 +21,8 @@ double LargestGroundStep(const TViewValues& view);
 // counted from the top edge (0 <= firstRow < endRow <= the view's height).
 // Infinity wherever the whole view has no bound.
 double LargestGroundStep(const TViewValues& view, int firstRow, int endRow);
+// And over its columns [firstColumn, endColumn) of those rows only.
+double LargestGroundStep(const TViewValues& view, int firstRow, int endRow, int firstColumn, int endColumn);
 
 // A run of the main view's pixel rows, counted from the top edge, and the
 // bound on the ground step within it.
@@ -41,5 +43,12 @@ std::vector<TGroundBand> GroundStepBands(const TViewValues& view, int count);
 // pixel whose ground step is at most `groundStep`, with room to spare for
 // the renderer's approximate level-of-detail arithmetic.
 bool MagnifiedEverywhere(double groundStep, double texelsPerUnit);
+
+// The largest half width k such that the columns [w/2 - k, w/2 + k) of the
+// rows [firstRow, endRow) show `texelsPerUnit` texels per map unit magnified
+// everywhere (w the view's width); 0 when no such run of columns exists. The
+// steps grow from the middle column toward both side edges, so in the far
+// rows of a tilted view the middle may be magnified where the sides are not.
+int MagnifiedHalfWidth(const TViewValues& view, int firstRow, int endRow, double texelsPerUnit);
 
 }  // namespace orbitfall

@@ -85,8 +85,9 @@ void DrawGameFrame(TGame& game, TFogOfWar& fog, TBackdrop& backdrop, const TSett
     MarkSelection(game);
     DrawObjects(game, context);
     // Sixteen bands: the near three quarters of the default view show the
-    // pattern magnified, and a band costs one more quad.
-    const TGroundSteps steps{MainViewport(clientWidth, clientHeight).Rect, GroundStepBands(View, 16)};
+    // pattern magnified, the middle of the far bands too, and a piece costs
+    // one more quad.
+    const TGroundSteps steps{MainViewport(clientWidth, clientHeight).Rect, GroundStepBands(View, 16), &View};
     DrawFogOverlay(fog, View.ViewRect, ImageOf(FogPatternTexture), steps);
     DrawSelectionRect(state.Drag, settings.TranslucentSelection);
     DrawFixedBeam(View.ViewMatrix, ImageOf(LaserTexture));

@@ -169,3 +169,31 @@ TEST(FogFilter, BandsOfShortViewsAndViewsWithoutBound) {
     EXPECT_TRUE(std::isinf(LargestGroundStep(v, -1, 10)));
     EXPECT_TRUE(std::isinf(LargestGroundStep(v, 0, v.ViewHeight + 1)));
 }
+
+TEST(FogFilter, MiddleColumnsOfFarBandsMagnifyThePattern) {
+    const TViewValues v = MainView(1024, 768, 30, 40, 30, 12);
+    const auto bands = GroundStepBands(v, 16);
+    const TGroundBand& far = bands.front();
+    const int half = MagnifiedHalfWidth(v, far.FirstRow, far.EndRow, 25.6);
+    ASSERT_GT(half, 0);
+    ASSERT_LT(half, 512);
+    // The widest such run: one more column on each side is too much.
+    EXPECT_TRUE(MagnifiedEverywhere(LargestGroundStep(v, far.FirstRow, far.EndRow, 512 - half, 512 + half), 25.6));
+    EXPECT_FALSE(
+        MagnifiedEverywhere(LargestGroundStep(v, far.FirstRow, far.EndRow, 511 - half, 513 + half), 25.6));
+    // The bound over the columns covers every step between their pixels.
+    double sampled = 0;
+    for (int sy = far.FirstRow; sy < far.EndRow; sy += 3)
+        for (int sx = 512 - half; sx < 512 + half; sx += 7) {
+            double x = 0, y = 0, ax = 0, ay = 0, dx = 0, dy = 0;
+            ASSERT_TRUE(ScreenToMap(v, sx, sy, x, y));
+            ASSERT_TRUE(ScreenToMap(v, sx + 1, sy, ax, ay));
+            ASSERT_TRUE(ScreenToMap(v, sx, sy + 1, dx, dy));
+            sampled = std::max({sampled, std::fabs(ax - x) + std::fabs(ay - y), std::fabs(dx - x) + std::fabs(dy - y)});
+        }
+    EXPECT_GE(LargestGroundStep(v, far.FirstRow, far.EndRow, 512 - half, 512 + half), sampled);
+    // Bands that magnify across the whole width, and views without a bound.
+    EXPECT_EQ(MagnifiedHalfWidth(v, bands.back().FirstRow, bands.back().EndRow, 25.6), 512);
+    EXPECT_EQ(MagnifiedHalfWidth(TViewValues{}, 0, 10, 25.6), 0);
+    EXPECT_EQ(MagnifiedHalfWidth(MainView(1024, 768, 30, 40, 30, 500), 0, 10, 25.6), 0);
+}

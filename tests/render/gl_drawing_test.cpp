@@ -409,8 +409,9 @@ TEST_F(GlDrawing, FogDrawnBandByBandGivesTheSamePixelsAsTheWholeLayer) {
         // renderer too, so a wrong choice of filter would show.
         SetupMainCamera(view, 1024, 768, 64, 64, 30, 20);
         if (banded) {
+            // With the view: the far bands are cut into sides and middle.
             DrawFogOverlay(*fog, view.ViewRect, pattern.get(),
-                           TGroundSteps{MainViewport(1024, 768).Rect, GroundStepBands(view, 16)});
+                           TGroundSteps{MainViewport(1024, 768).Rect, GroundStepBands(view, 16), &view});
         } else {
             DrawFogOverlay(*fog, view.ViewRect, pattern.get());
         }
@@ -420,6 +421,12 @@ TEST_F(GlDrawing, FogDrawnBandByBandGivesTheSamePixelsAsTheWholeLayer) {
     const auto bands = GroundStepBands(view, 16);
     ASSERT_FALSE(MagnifiedEverywhere(bands.front().Step, 25.6));
     ASSERT_TRUE(MagnifiedEverywhere(bands.back().Step, 25.6));
+    // Some band is cut into sides and middle.
+    const bool cut = std::any_of(bands.begin(), bands.end(), [&](const TGroundBand& band) {
+        const int half = MagnifiedHalfWidth(view, band.FirstRow, band.EndRow, 25.6);
+        return half > 0 && half < 512;
+    });
+    ASSERT_TRUE(cut);
     const auto banded = draw(true);
     std::size_t differing = 0;
     for (std::size_t i = 0; i < whole.size(); ++i) differing += whole[i] != banded[i];
