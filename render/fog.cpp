@@ -136,9 +136,9 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
     bool grows = false;
     for (const TGroundBand& band : steps.Bands) {
         const TFogPiece choice = WholeLayer(band.Step, pattern).front();
-        const int half = columns && !choice.PlainPattern
-                             ? MagnifiedHalfWidth(*steps.View, band.FirstRow, band.EndRow, PatternTexelsPerUnit(*pattern))
-                             : 0;
+        int half = 0;
+        if (columns && !choice.PlainPattern)
+            half = MagnifiedHalfWidth(*steps.View, band.FirstRow, band.EndRow, PatternTexelsPerUnit(*pattern));
         if (half > 0) {
             // Sides with the mipmaps, the middle without: three pieces of
             // this band's rows alone.
