@@ -79,6 +79,16 @@ public:
     // every unit of a type shares one table.
     const std::vector<std::int32_t>& DiscHalfWidths(float r) const;
 
+    // The spots a sight stamp of range r > 0 changes when it moves by one
+    // map unit or less in each direction, far from the map's edges: per
+    // move (index (dy + 1) * 3 + dx + 1), runs of columns relative to the
+    // old centre, in the order the stamp update visits them.
+    struct TStampRun {
+        std::int32_t Dy, First, Last, Delta;
+    };
+    using TStampMoves = std::vector<std::vector<TStampRun>>;
+    const TStampMoves& StampMoveRuns(float r) const;
+
 private:
     TRegisteredObject* FirstHeadFrom(std::int32_t player, std::int32_t col, std::int32_t row,
                                      std::int32_t left, std::int32_t top, std::int32_t right,
@@ -99,6 +109,7 @@ private:
     std::vector<std::uint8_t> selectionMarks_;
     // A deque: tables handed out stay in place when another range is added.
     mutable std::deque<std::pair<float, std::vector<std::int32_t>>> discHalfWidths_;
+    mutable std::deque<std::pair<float, TStampMoves>> stampMoves_;
     void LoadCatalogue(TXMLItem& root);
     // file names the map in load errors.
     void LoadMapFile(TXMLItem& root, const std::string& file);
