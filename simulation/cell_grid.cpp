@@ -23,6 +23,8 @@ void TRegisteredObject::LinkCell() {
     PrevInCell = nullptr;
     head = this;
     Linked = true;
+    Game->cellPlayers_[static_cast<std::size_t>(CellY) * Game->CellCols + CellX] |=
+        static_cast<TPlayerMask>(1u << Owner);
 }
 
 void TRegisteredObject::UnlinkCell() {
@@ -30,7 +32,12 @@ void TRegisteredObject::UnlinkCell() {
     if (NextInCell) NextInCell->PrevInCell = PrevInCell;
     if (Linked) {
         TRegisteredObject*& head = Game->PlayerAt(Owner).Grid(CellX, CellY);
-        if (head == this) head = NextInCell;
+        if (head == this) {
+            head = NextInCell;
+            if (head == nullptr)
+                Game->cellPlayers_[static_cast<std::size_t>(CellY) * Game->CellCols + CellX] &=
+                    static_cast<TPlayerMask>(~(1u << Owner));
+        }
     }
     NextInCell = nullptr;
     PrevInCell = nullptr;
@@ -103,8 +110,20 @@ bool TGame::WalkCandidates(TRegisteredObject*& cursor, std::int32_t left, std::i
     if (left < 0 || top < 0 || right >= CellCols || bottom >= CellRows) throw ERangeError();
     if (left <= right && top <= bottom) {
         const std::int32_t lastPlayer = PlayerCount < 15 ? PlayerCount : 15;
+        // Every player after the one a continuation resumes in is scanned
+        // over the rectangle's cells only, so one without an object in any
+        // of them would yield nothing and is passed over. The resumed
+        // player starts at the cell after the cursor's, which need not lie
+        // in this call's rectangle: it is scanned as before.
+        std::uint32_t present = cursor ? 1u << player : 0u;
+        for (std::int32_t r = top; r <= bottom; ++r) {
+            const TPlayerMask* cells = &cellPlayers_[static_cast<std::size_t>(r) * CellCols];
+            for (std::int32_t c = left; c <= right; ++c) present |= cells[c];
+        }
+        const std::uint32_t visit = mask & present;
         for (; player <= lastPlayer; ++player, col = left, row = top) {
-            if ((mask & (1u << player)) == 0) continue;
+            if ((visit >> player) == 0) break;
+            if ((visit & (1u << player)) == 0) continue;
             const TPlayer& p = *Players[player];
             for (; row <= bottom; ++row, col = left) {
                 for (; col <= right; ++col) {

@@ -75,6 +75,13 @@ public:
     bool FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,
                        double x2, double y2) const;
 
+    // Players with an object linked in cell (col, row), bit i for player i.
+    // LinkCell and UnlinkCell keep it, so that a query passes over the
+    // players absent from its rectangle without reading their cells.
+    TPlayerMask PlayersInCell(std::int32_t col, std::int32_t row) const {
+        return cellPlayers_[static_cast<std::size_t>(row) * CellCols + col];
+    }
+
     // Half-widths of the sight disc of range r by row offset 0..floor(r):
     // every unit of a type shares one table.
     const std::vector<std::int32_t>& DiscHalfWidths(float r) const;
@@ -90,6 +97,9 @@ public:
     const TStampMoves& StampMoveRuns(float r) const;
 
 private:
+    friend class TRegisteredObject;
+    // CellCols x (CellRows + 1), row-major, as the players' grids.
+    std::vector<TPlayerMask> cellPlayers_;
     TRegisteredObject* FirstHeadFrom(std::int32_t player, std::int32_t col, std::int32_t row,
                                      std::int32_t left, std::int32_t top, std::int32_t right,
                                      std::int32_t bottom, TPlayerMask mask) const;
