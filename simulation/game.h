@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -74,6 +75,17 @@ public:
                           double radius) const;
     bool FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,
                        double x2, double y2) const;
+    // visit(object) for each object of the walk FindNextInCircle gives from
+    // a nil cursor when every call passes centre's current position (visit
+    // may move centre and the objects found; it must not relink any).
+    template <class Visit>
+    void ForEachInCircle(TPlayerMask mask, const TSprite& centre, double radius, Visit&& visit) const {
+        using V = std::remove_reference_t<Visit>;
+        ForEachInCircle(mask, centre, radius,
+                        [](void* v, TRegisteredObject& o) { (*static_cast<V*>(v))(o); }, &visit);
+    }
+    void ForEachInCircle(TPlayerMask mask, const TSprite& centre, double radius,
+                         void (*visit)(void*, TRegisteredObject&), void* context) const;
 
     // Players with an object linked in cell (col, row), bit i for player i.
     // LinkCell and UnlinkCell keep it, so that a query passes over the
@@ -114,6 +126,7 @@ private:
         std::int32_t Left = 0, Top = 0, Right = -1, Bottom = -1;
     };
     mutable TCircleCells lastCircle_;
+    void CircleCells(TCircleCells& c, double x, double y, double radius) const;
     // Scratch marks by Id for the selection commands; all zero between calls.
     std::uint8_t& Mark(std::int32_t id);
     std::vector<std::uint8_t> selectionMarks_;
