@@ -30,6 +30,8 @@ TLockstepHost* lobbyHost = nullptr;
 TLockstepClient* client = nullptr;
 std::vector<std::uint8_t> startPacket;
 std::uint64_t inputs = 0;
+// The client's frame wait in turns of the shell's clock.
+constexpr int FrameWaitTicks = 48;
 
 void Fail(const char* what) {
     std::fprintf(stderr, "lockstep client: %s (last error shown: \"%s\")\n", what, shell->LastError.c_str());
@@ -55,7 +57,7 @@ void Rejoin() {
     Controller = nullptr;
     delete client;
     client = new TLockstepClient(*shell, "127.0.0.1", lobbyHost->Adapter().Port);
-    client->FrameWait = std::chrono::milliseconds(48);
+    client->FrameWait = std::chrono::milliseconds(FrameWaitTicks);
     Controller = client;
 }
 
@@ -69,7 +71,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     client = new TLockstepClient(*shell, "127.0.0.1", lobbyHost->Adapter().Port);
     // The shell's clock advances by one per reading: a few dozen turns of
     // the wait, each of which may deliver a packet.
-    client->FrameWait = std::chrono::milliseconds(48);
+    client->FrameWait = std::chrono::milliseconds(FrameWaitTicks);
     Controller = client;
 
     TStartInfo info;
@@ -94,7 +96,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t next = early;
     if (client->QueuedFrames() != 0 || next < packets.size()) {
         shell->OnProcessMessages = [&] {
-            if (next < packets.size()) fuzz::Deliver(client->Adapter(), packets[next++], nullptr);
+            if (next < packets.size()) {
+                fuzz::Deliver(client->Adapter(), packets[next++], nullptr);
+            } else {
+                // The input has nothing more to deliver: the wait's clock
+                // jumps to its end, so that a wait that will time out does so
+                // at its next check, after one more turn of the event loop,
+                // instead of polling sockets the input does not feed for the
+                // rest of its turns. What the host sends meanwhile arrives in
+                // the poll after the frame.
+                shell->Ticks += FrameWaitTicks + 1;
+            }
         };
         TFrameLoop frames;
         frames.DoTimer(*client);

@@ -24,8 +24,8 @@ void TPlayer::SizeMaps(std::int32_t cellCols, std::int32_t cellRows, std::int32_
     if (gridCols_ < 0 || gridRows_ < 0 || mapCols_ < 0 || mapRows_ < 0) throw ERangeError();
     grid_.assign(static_cast<std::size_t>(gridCols_) * static_cast<std::size_t>(gridRows_), nullptr);
     const std::size_t spots = static_cast<std::size_t>(mapCols_) * static_cast<std::size_t>(mapRows_);
-    sight_.assign(spots, 0);
-    detector_.assign(spots, 0);
+    sight_.Reset(spots);
+    detector_.Reset(spots);
 }
 
 TRegisteredObject*& TPlayer::Grid(std::int32_t col, std::int32_t row) {

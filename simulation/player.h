@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "infra/zeroed_array.h"
+
 namespace orbitfall {
 
 class TGame;
@@ -65,6 +67,9 @@ public:
     std::uint16_t* DetectorRow(std::int32_t y) {
         return &detector_[static_cast<std::size_t>(y) * mapCols_];
     }
+    const std::uint16_t* DetectorRow(std::int32_t y) const {
+        return &detector_[static_cast<std::size_t>(y) * mapCols_];
+    }
 
 private:
     std::int32_t gridCols_ = 0;
@@ -72,8 +77,10 @@ private:
     std::int32_t mapCols_ = 0;   // Width + 1
     std::int32_t mapRows_ = 0;   // Height + 1
     std::vector<TRegisteredObject*> grid_;  // row-major: row * gridCols_ + col
-    std::vector<std::uint16_t> sight_;
-    std::vector<std::uint16_t> detector_;
+    // Zero-filled by the allocator: on a large map most spots are never
+    // seen, and their pages are then never written.
+    TZeroedArray<std::uint16_t> sight_;
+    TZeroedArray<std::uint16_t> detector_;
 };
 
 }  // namespace orbitfall

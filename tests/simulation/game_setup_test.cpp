@@ -57,6 +57,34 @@ TEST_F(GameSetupTest, MapSizeGivesCellGridAndSightMapSizes) {
     EXPECT_EQ(game->UnitTypes.size(), 3u);
 }
 
+TEST_F(GameSetupTest, SightCountersStartAtZeroAndSizingTheMapsAgainClearsThem) {
+    auto game = Create(MapText(100, 57));
+    TPlayer& p = game->PlayerAt(1);
+    for (std::int32_t y = 0; y < p.MapRows(); ++y)
+        for (std::int32_t x = 0; x < p.MapCols(); ++x) {
+            ASSERT_EQ(p.SightMap(x, y), 0) << x << "," << y;
+            ASSERT_EQ(p.DetectorMap(x, y), 0) << x << "," << y;
+        }
+    p.SightMap(100, 57) = 3;
+    p.DetectorMap(0, 0) = 2;
+    p.SightMap(50, 20) = 0xFFFF;
+    // Sized again, to other sizes: the old counters are gone, not moved.
+    p.SizeMaps(3, 2, 30, 20);
+    EXPECT_EQ(p.MapCols(), 31);
+    EXPECT_EQ(p.MapRows(), 21);
+    for (std::int32_t y = 0; y < p.MapRows(); ++y)
+        for (std::int32_t x = 0; x < p.MapCols(); ++x) {
+            ASSERT_EQ(p.SightMap(x, y), 0) << x << "," << y;
+            ASSERT_EQ(p.DetectorMap(x, y), 0) << x << "," << y;
+        }
+    EXPECT_THROW(p.SightMap(31, 0), ERangeError);
+    EXPECT_THROW(p.DetectorMap(0, 21), ERangeError);
+    p.SizeMaps(11, 6, 100, 57);
+    EXPECT_EQ(p.SightMap(100, 57), 0);
+    EXPECT_EQ(p.DetectorMap(0, 0), 0);
+    EXPECT_EQ(p.SightMap(50, 20), 0);
+}
+
 TEST_F(GameSetupTest, StartElementsSetTheCameraAndTheLaterOneWins) {
     auto game = Create(MapText(100, 100,
                                R"(<Start Player="1" X="10" Y="20"/><Start Player="2" X="30.5" Y="40"/>)"

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -166,6 +168,69 @@ TEST_F(WorldDumpTest, DumpsAreFoundInSavedOutputBesideOtherLines) {
     EXPECT_EQ(world.rfind("obj TNebula - 0 ", 0), 0u) << world.substr(0, 80);
     EXPECT_EQ(dumps[0].Lines.front().rfind("game Frame=3 ", 0), 0u) << dumps[0].Lines.front();
     EXPECT_TRUE(ReadWorldDumps("frame 1 checksum 00000002\nverified 1 frames\n").empty());
+}
+
+// The counter maps' digest worked out spot by spot through the checked
+// accessors: FNV-1a over each counter's low, then high byte, row by row, and
+// how many counters are not zero.
+std::string SpotBySpotDigest(const TPlayer& p, bool detector) {
+    std::uint32_t h = 2166136261u;
+    long long lit = 0;
+    for (std::int32_t y = 0; y < p.MapRows(); ++y)
+        for (std::int32_t x = 0; x < p.MapCols(); ++x) {
+            const std::uint16_t v = detector ? p.DetectorMap(x, y) : p.SightMap(x, y);
+            if (v != 0) ++lit;
+            h = (h ^ (v & 0xFFu)) * 16777619u;
+            h = (h ^ (v >> 8)) * 16777619u;
+        }
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%08x/%lld", h, lit);
+    return buf;
+}
+
+std::string FieldOf(const std::string& dump, const std::string& head, const std::string& key) {
+    const std::size_t line = dump.find('\n' + head + ' ');
+    if (line == std::string::npos) return "(no line " + head + ")";
+    const std::size_t end = dump.find('\n', line + 1);
+    const std::size_t at = dump.find(" " + key + "=", line);
+    if (at == std::string::npos || at > end) return "(no field " + key + ")";
+    const std::size_t from = at + key.size() + 2;
+    return dump.substr(from, dump.find_first_of(" \n", from) - from);
+}
+
+TEST_F(WorldDumpTest, CounterMapDigestsTakeEverySpotAndBothBytes) {
+    Build();
+    const auto Dumped = [this] {
+        std::string dump(1, '\n');
+        dump += FullDumpText(*game);
+        return dump;
+    };
+    TPlayer& p = *game->Players[2];
+    // Rows whose length is no multiple of four: the last spots of a row too.
+    ASSERT_NE(p.MapCols() % 4, 0);
+    const std::int32_t right = p.MapCols() - 1, bottom = p.MapRows() - 1;
+    const auto check = [&](const char* what) {
+        SCOPED_TRACE(what);
+        const std::string dump = Dumped();
+        for (std::size_t k = 0; k < game->Players.size(); ++k) {
+            const std::string head = "player " + std::to_string(k);
+            EXPECT_EQ(FieldOf(dump, head, "SightMap"), SpotBySpotDigest(*game->Players[k], false)) << head;
+            EXPECT_EQ(FieldOf(dump, head, "DetectorMap"), SpotBySpotDigest(*game->Players[k], true)) << head;
+        }
+    };
+    check("the fight's own counters");
+    const std::string before = FieldOf(Dumped(), "player 2", "SightMap");
+    p.SightMap(right, bottom) = 0xFFFF;
+    p.SightMap(right - 1, 7) = 0x0100;  // only the high byte
+    p.SightMap(0, 0) = 0x00FF;          // only the low byte
+    p.DetectorMap(right, 0) = 1;
+    check("counters set at the corners and the ends of rows");
+    EXPECT_NE(FieldOf(Dumped(), "player 2", "SightMap"), before);
+    // Swapping a counter's bytes is a different map.
+    const std::string highFirst = FieldOf(Dumped(), "player 2", "SightMap");
+    p.SightMap(right - 1, 7) = 0x0001;
+    EXPECT_NE(FieldOf(Dumped(), "player 2", "SightMap"), highFirst);
+    check("a counter's bytes swapped");
 }
 
 TEST(WorldDumpValues, TextValuesSurviveTheirEscape) {
