@@ -23,6 +23,8 @@ void TRegisteredObject::LinkCell() {
     PrevInCell = nullptr;
     head = this;
     Linked = true;
+    Game->cellPlayers_[static_cast<std::size_t>(CellY) * Game->CellCols + CellX] |=
+        static_cast<TPlayerMask>(1u << Owner);
 }
 
 void TRegisteredObject::UnlinkCell() {
@@ -30,7 +32,12 @@ void TRegisteredObject::UnlinkCell() {
     if (NextInCell) NextInCell->PrevInCell = PrevInCell;
     if (Linked) {
         TRegisteredObject*& head = Game->PlayerAt(Owner).Grid(CellX, CellY);
-        if (head == this) head = NextInCell;
+        if (head == this) {
+            head = NextInCell;
+            if (head == nullptr)
+                Game->cellPlayers_[static_cast<std::size_t>(CellY) * Game->CellCols + CellX] &=
+                    static_cast<TPlayerMask>(~(1u << Owner));
+        }
     }
     NextInCell = nullptr;
     PrevInCell = nullptr;
@@ -103,8 +110,20 @@ bool TGame::WalkCandidates(TRegisteredObject*& cursor, std::int32_t left, std::i
     if (left < 0 || top < 0 || right >= CellCols || bottom >= CellRows) throw ERangeError();
     if (left <= right && top <= bottom) {
         const std::int32_t lastPlayer = PlayerCount < 15 ? PlayerCount : 15;
+        // Every player after the one a continuation resumes in is scanned
+        // over the rectangle's cells only, so one without an object in any
+        // of them would yield nothing and is passed over. The resumed
+        // player starts at the cell after the cursor's, which need not lie
+        // in this call's rectangle: it is scanned as before.
+        std::uint32_t present = cursor ? 1u << player : 0u;
+        for (std::int32_t r = top; r <= bottom; ++r) {
+            const TPlayerMask* cells = &cellPlayers_[static_cast<std::size_t>(r) * CellCols];
+            for (std::int32_t c = left; c <= right; ++c) present |= cells[c];
+        }
+        const std::uint32_t visit = mask & present;
         for (; player <= lastPlayer; ++player, col = left, row = top) {
-            if ((mask & (1u << player)) == 0) continue;
+            if ((visit >> player) == 0) break;
+            if ((visit & (1u << player)) == 0) continue;
             const TPlayer& p = *Players[player];
             for (; row <= bottom; ++row, col = left) {
                 for (; col <= right; ++col) {
@@ -129,24 +148,63 @@ bool TGame::FindNextInCircle(TRegisteredObject*& cursor, TPlayerMask mask, doubl
     // a pure function of centre, radius and grid, is kept from the last call.
     TCircleCells& c = lastCircle_;
     if (!(c.X == x && c.Y == y && c.Radius == radius && c.CellSize == CellSize && c.Cols == CellCols &&
-          c.Rows == CellRows)) {
-        c.Left = FloorClamped((x - radius) / CellSize, 0, CellCols);
-        c.Top = FloorClamped((y - radius) / CellSize, 0, CellRows);
-        c.Right = FloorClamped((x + radius) / CellSize, -1, CellCols - 1);
-        c.Bottom = FloorClamped((y + radius) / CellSize, -1, CellRows - 1);
-        c.X = x;
-        c.Y = y;
-        c.Radius = radius;
-        c.CellSize = CellSize;
-        c.Cols = CellCols;
-        c.Rows = CellRows;
-    }
+          c.Rows == CellRows))
+        CircleCells(c, x, y, radius);
     const double r2 = radius * radius;
     return WalkCandidates(cursor, c.Left, c.Top, c.Right, c.Bottom, mask, [&](const TRegisteredObject& o) {
         const double dx = o.X - x;
         const double dy = o.Y - y;
         return dx * dx + dy * dy <= r2;
     });
+}
+
+namespace {
+// FloorClamped(v, low, high) for low <= 0 < cells <= high + 1: inside
+// [0, cells) truncation is floor and no bound applies; elsewhere the
+// general function decides.
+inline std::int32_t CellIndex(double v, std::int32_t cells, std::int32_t low, std::int32_t high) {
+    if (v >= 0 && v < cells) return static_cast<std::int32_t>(v);
+    return FloorClamped(v, low, high);
+}
+}  // namespace
+
+void TGame::CircleCells(TCircleCells& c, double x, double y, double radius) const {
+    c.Left = CellIndex((x - radius) / CellSize, CellCols, 0, CellCols);
+    c.Top = CellIndex((y - radius) / CellSize, CellRows, 0, CellRows);
+    c.Right = CellIndex((x + radius) / CellSize, CellCols, -1, CellCols - 1);
+    c.Bottom = CellIndex((y + radius) / CellSize, CellRows, -1, CellRows - 1);
+    c.X = x;
+    c.Y = y;
+    c.Radius = radius;
+    c.CellSize = CellSize;
+    c.Cols = CellCols;
+    c.Rows = CellRows;
+}
+
+// The calls of FindNextInCircle in one loop: the same walk with the same
+// continuation from the last object found, and the rectangle recomputed
+// only when the centre has moved (it is a pure function of the centre).
+void TGame::ForEachInCircle(TPlayerMask mask, const TSprite& centre, double radius,
+                            void (*visit)(void*, TRegisteredObject&), void* context) const {
+    TCircleCells c;
+    double x = centre.X;
+    double y = centre.Y;
+    CircleCells(c, x, y, radius);
+    const double r2 = radius * radius;
+    auto inside = [&](const TRegisteredObject& o) {
+        const double dx = o.X - x;
+        const double dy = o.Y - y;
+        return dx * dx + dy * dy <= r2;
+    };
+    TRegisteredObject* cursor = nullptr;
+    while (WalkCandidates(cursor, c.Left, c.Top, c.Right, c.Bottom, mask, inside)) {
+        visit(context, *cursor);
+        if (centre.X != x || centre.Y != y) {
+            x = centre.X;
+            y = centre.Y;
+            CircleCells(c, x, y, radius);
+        }
+    }
 }
 
 bool TGame::FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,

@@ -95,10 +95,11 @@ void TControlledUnit::Steer(double targetAngle) {
 }
 
 void TControlledUnit::Separate() {
-    TRegisteredObject* o = nullptr;
-    // The centre is re-read at every call: this unit moves as it is pushed.
-    while (Game->FindNextInCircle(o, AllPlayers, X, Y, SeparationRadius)) {
-        if (o == this) continue;
+    // The centre is re-read after every neighbour: this unit moves as it is
+    // pushed.
+    Game->ForEachInCircle(AllPlayers, *this, SeparationRadius, [this](TRegisteredObject& other) {
+        TRegisteredObject* o = &other;
+        if (o == this) return;
         const double ox = o->X - static_cast<double>(X);
         const double oy = o->Y - static_cast<double>(Y);
         const double q = ox * ox + oy * oy;
@@ -107,9 +108,9 @@ void TControlledUnit::Separate() {
         // s + 0.001 by the squared distance, sqrt(q) + 0.0001 exceeds s
         // whatever the last bits of either rounding, so the pair would be
         // passed over below: the square root is not needed to know it.
-        if (q > (s + 0.001) * (s + 0.001)) continue;
+        if (q > (s + 0.001) * (s + 0.001)) return;
         const double d = std::sqrt(q) + 0.0001;
-        if (s < d) continue;
+        if (s < d) return;
         const double k = (s - d) / 2;
         // The small offsets part two units on the same spot diagonally.
         const double dx = (ox + 0.00001) / d * k;
@@ -118,7 +119,7 @@ void TControlledUnit::Separate() {
         Y = static_cast<float>(Y - dy);
         o->X = static_cast<float>(o->X + dx);
         o->Y = static_cast<float>(o->Y + dy);
-    }
+    });
 }
 
 }  // namespace orbitfall

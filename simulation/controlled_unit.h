@@ -14,11 +14,11 @@ public:
     TControlledUnit(TGame& game, std::uint8_t owner, TUnitTypeDescriptor* unitType);
 
     bool Ordered = false;
+    float Bank = 0;
     double TargetX = 0;
     double TargetY = 0;
     std::int32_t Cooldown = 0;
     TUnitTypeDescriptor* UnitType = nullptr;  // owned by the game
-    float Bank = 0;
 
     void DoDraw() override;
     void DoMove() override;

@@ -91,6 +91,7 @@ TGame::TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t 
     CellCols = Width / 10 + 1;
     CellRows = Height / 10 + 1;
     if (playerCount > MaxPlayers) throw Exception("Mehr als 15 Spieler");
+    cellPlayers_.assign(static_cast<std::size_t>(CellCols) * (CellRows + 1), 0);
     for (int k = 0; k <= playerCount; ++k) {
         TPlayer& p = *Players[k];
         p.SizeMaps(CellCols, CellRows, Width, Height);

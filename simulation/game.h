@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -74,12 +75,43 @@ public:
                           double radius) const;
     bool FindNextInBox(TRegisteredObject*& cursor, TPlayerMask mask, double x1, double y1,
                        double x2, double y2) const;
+    // visit(object) for each object of the walk FindNextInCircle gives from
+    // a nil cursor when every call passes centre's current position (visit
+    // may move centre and the objects found; it must not relink any).
+    template <class Visit>
+    void ForEachInCircle(TPlayerMask mask, const TSprite& centre, double radius, Visit&& visit) const {
+        using V = std::remove_reference_t<Visit>;
+        ForEachInCircle(mask, centre, radius,
+                        [](void* v, TRegisteredObject& o) { (*static_cast<V*>(v))(o); }, &visit);
+    }
+    void ForEachInCircle(TPlayerMask mask, const TSprite& centre, double radius,
+                         void (*visit)(void*, TRegisteredObject&), void* context) const;
+
+    // Players with an object linked in cell (col, row), bit i for player i.
+    // LinkCell and UnlinkCell keep it, so that a query passes over the
+    // players absent from its rectangle without reading their cells.
+    TPlayerMask PlayersInCell(std::int32_t col, std::int32_t row) const {
+        return cellPlayers_[static_cast<std::size_t>(row) * CellCols + col];
+    }
 
     // Half-widths of the sight disc of range r by row offset 0..floor(r):
     // every unit of a type shares one table.
     const std::vector<std::int32_t>& DiscHalfWidths(float r) const;
 
+    // The spots a sight stamp of range r > 0 changes when it moves by one
+    // map unit or less in each direction, far from the map's edges: per
+    // move (index (dy + 1) * 3 + dx + 1), runs of columns relative to the
+    // old centre, in the order the stamp update visits them.
+    struct TStampRun {
+        std::int32_t Dy, First, Last, Delta;
+    };
+    using TStampMoves = std::vector<std::vector<TStampRun>>;
+    const TStampMoves& StampMoveRuns(float r) const;
+
 private:
+    friend class TRegisteredObject;
+    // CellCols x (CellRows + 1), row-major, as the players' grids.
+    std::vector<TPlayerMask> cellPlayers_;
     TRegisteredObject* FirstHeadFrom(std::int32_t player, std::int32_t col, std::int32_t row,
                                      std::int32_t left, std::int32_t top, std::int32_t right,
                                      std::int32_t bottom, TPlayerMask mask) const;
@@ -94,11 +126,13 @@ private:
         std::int32_t Left = 0, Top = 0, Right = -1, Bottom = -1;
     };
     mutable TCircleCells lastCircle_;
+    void CircleCells(TCircleCells& c, double x, double y, double radius) const;
     // Scratch marks by Id for the selection commands; all zero between calls.
     std::uint8_t& Mark(std::int32_t id);
     std::vector<std::uint8_t> selectionMarks_;
     // A deque: tables handed out stay in place when another range is added.
     mutable std::deque<std::pair<float, std::vector<std::int32_t>>> discHalfWidths_;
+    mutable std::deque<std::pair<float, TStampMoves>> stampMoves_;
     void LoadCatalogue(TXMLItem& root);
     // file names the map in load errors.
     void LoadMapFile(TXMLItem& root, const std::string& file);

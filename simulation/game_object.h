@@ -68,7 +68,10 @@ public:
     std::string GetName() const override;
 };
 
-class TRegisteredObject : public TIdentifiedObject {
+// Aligned to a cache line so that what the area queries read of every
+// candidate (X, Y, Owner, Radius, the cell links and cell) shares the
+// object's second line; the layout test pins it.
+class alignas(64) TRegisteredObject : public TIdentifiedObject {
 public:
     using TIdentifiedObject::TIdentifiedObject;
     ~TRegisteredObject() override;

@@ -30,12 +30,16 @@ public:
     bool Moving = false;
     bool Visible = false;
     bool IsDead = false;
-    float X = 0;
-    float Y = 0;
     float Z = 0;
     float Angle = 0;
     float Speed = 0;
     float AlphaZ = 0;
+    // The position opens the sprite's second cache line, where the
+    // registered objects keep their owner, radius and cell links: an area
+    // query testing a candidate reads one line of it, not two (see
+    // TRegisteredObject).
+    alignas(8) float X = 0;
+    float Y = 0;
 
     virtual void DoDraw() {}
     virtual void DoAlphaDraw() {}

@@ -11,18 +11,22 @@ class Tunit : public TRegisteredObject {
 public:
     using TRegisteredObject::TRegisteredObject;
 
-    // What the unit's stamp has added to its owner's maps.
+    // The flags first: they fill the registered object's last bytes, and a
+    // controlled unit then ends on a cache-line boundary (three lines).
+    bool StampDetector = false;
+    std::uint8_t StampOwner = 0;
+    bool Alive = false;
+    bool Detector = false;
+
+    // What the unit's stamp has added to its owner's maps (with the two
+    // flags above).
     float StampRange = 0;
     std::int32_t StampX = 0;
     std::int32_t StampY = 0;
-    bool StampDetector = false;
-    std::uint8_t StampOwner = 0;
 
     float HitPoints = 0;
-    bool Alive = false;
     std::int32_t DeathDelay = 0;
     float SightRange = 0;
-    bool Detector = false;
 
     void DoMove() override;
     void Die() override;

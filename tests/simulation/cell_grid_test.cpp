@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "infra/random.h"
@@ -200,6 +203,84 @@ TEST_F(CellGridTest, CircleQueriesAgreeWithTheCellWalkInACrowdWhileTheCentreMove
         }
     }
     EXPECT_GT(found, 1000) << "the queries found too little to compare";
+}
+
+TEST_F(CellGridTest, OneWalkAroundAMovingCentreAgreesWithACallPerNeighbour) {
+    // The walk a separating unit makes: the centre and the objects found
+    // are moved after each one, sometimes across cell borders and beyond
+    // the map's edge, never relinked. The one-loop walk must visit what a
+    // FindNextInCircle call per neighbour with the centre re-read visits,
+    // and leave every position the same.
+    SetRandomState(777);
+    std::vector<TControlledUnit*> units;
+    for (int i = 0; i < 500; ++i) {
+        const auto owner = static_cast<std::uint8_t>(RandomInt(3) + 1);
+        units.push_back(&Linked(owner, static_cast<float>(RandomReal() * 99.9),
+                                static_cast<float>(RandomReal() * 99.9)));
+    }
+    // Deterministic moves by the query and the number of objects seen.
+    auto move = [](int query, int step, TSprite& centre, TRegisteredObject& found) {
+        const int k = (query * 31 + step * 7) % 11;
+        if (k < 4) found.X = static_cast<float>(found.X + 0.3 * (k - 1.5));
+        if (k == 5) centre.X = static_cast<float>(centre.X + (query % 2 ? 4.5 : -4.5));
+        if (k == 6) centre.Y = static_cast<float>(centre.Y + (query % 3 ? 3.5 : -6.0));
+        if (k == 7 && query % 5 == 0) centre.X = -9.0f;  // the rectangle becomes empty
+    };
+    int seen = 0;
+    for (int query = 0; query < 200; ++query) {
+        const auto mask = static_cast<TPlayerMask>(query % 4 == 0 ? AllPlayers : RandomInt(16));
+        const double r = query % 3 == 0 ? 2 : RandomReal() * 12;
+        const float cx = static_cast<float>(RandomReal() * 100), cy = static_cast<float>(RandomReal() * 100);
+        std::vector<std::pair<float, float>> start;
+        for (const auto* u : units) start.emplace_back(u->X, u->Y);
+        auto restore = [&] {
+            for (std::size_t i = 0; i < units.size(); ++i) std::tie(units[i]->X, units[i]->Y) = start[i];
+        };
+
+        TSprite centre;
+        centre.X = cx;
+        centre.Y = cy;
+        Ids walked;
+        game->ForEachInCircle(mask, centre, r, [&](TRegisteredObject& o) {
+            walked.push_back(o.Id);
+            move(query, static_cast<int>(walked.size()), centre, o);
+        });
+        std::vector<std::pair<float, float>> after;
+        for (const auto* u : units) after.emplace_back(u->X, u->Y);
+        const std::pair<float, float> centreAfter{centre.X, centre.Y};
+
+        restore();
+        centre.X = cx;
+        centre.Y = cy;
+        Ids called;
+        TRegisteredObject* cursor = nullptr;
+        while (ReferenceCircle(*game, cursor, mask, centre.X, centre.Y, r)) {
+            called.push_back(cursor->Id);
+            move(query, static_cast<int>(called.size()), centre, *cursor);
+        }
+        ASSERT_EQ(walked, called) << "query " << query;
+        for (std::size_t i = 0; i < units.size(); ++i)
+            ASSERT_EQ(after[i], std::make_pair(units[i]->X, units[i]->Y)) << "query " << query;
+        ASSERT_EQ(centreAfter, std::make_pair(centre.X, centre.Y)) << "query " << query;
+        seen += static_cast<int>(walked.size());
+        restore();
+    }
+    EXPECT_GT(seen, 500) << "the walks found too little to compare";
+}
+
+TEST_F(CellGridTest, WhatAQueryReadsOfACandidateSharesOneCacheLine) {
+    // A field added in the wrong place of the hierarchy doubles the lines a
+    // crowded query pulls in: position, owner, radius and cell links must
+    // stay together, and a controlled unit in three whole lines.
+    const TControlledUnit& u = Linked(1, 5, 5);
+    const auto line = [](const void* p) { return reinterpret_cast<std::uintptr_t>(p) / 64; };
+    const auto first = line(&u.X);
+    for (const void* field : {static_cast<const void*>(&u.Y), static_cast<const void*>(&u.Owner),
+                              static_cast<const void*>(&u.Radius), static_cast<const void*>(&u.NextInCell),
+                              static_cast<const void*>(&u.CellX), static_cast<const void*>(&u.CellY)})
+        EXPECT_EQ(line(field), first);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&u) % 64, 0u);
+    EXPECT_EQ(sizeof(TControlledUnit), 192u);
 }
 
 TEST_F(CellGridTest, RepeatedCentresWithOtherRadiiOrMasksAreNotMistakenForTheLastQuery) {

@@ -52,10 +52,14 @@ protected:
             }
         }
         std::size_t found = 0;
+        std::vector<TPlayerMask> players(static_cast<std::size_t>(game->CellCols) * (game->CellRows + 1));
         for (int k = 0; k <= game->PlayerCount; ++k) {
             const TPlayer& p = game->PlayerAt(k);
             for (int row = 0; row < p.GridRows(); ++row)
                 for (int col = 0; col < p.GridCols(); ++col) {
+                    if (p.Grid(col, row))
+                        players[static_cast<std::size_t>(row) * game->CellCols + col] |=
+                            static_cast<TPlayerMask>(1u << k);
                     const TRegisteredObject* prev = nullptr;
                     for (const TRegisteredObject* o = p.Grid(col, row); o; o = o->NextInCell) {
                         if (o->PrevInCell != prev || !o->Linked || o->Owner != k || o->CellX != col ||
@@ -69,6 +73,16 @@ protected:
                 }
         }
         EXPECT_EQ(found, linked) << "frame " << frame;
+        // The players present per cell, which the queries use to pass over
+        // players, against the lists.
+        for (int row = 0; row <= game->CellRows; ++row)
+            for (int col = 0; col < game->CellCols; ++col)
+                if (game->PlayersInCell(col, row) != players[static_cast<std::size_t>(row) * game->CellCols + col]) {
+                    ADD_FAILURE() << "frame " << frame << " cell " << col << "," << row << ": players "
+                                  << game->PlayersInCell(col, row) << " instead of "
+                                  << players[static_cast<std::size_t>(row) * game->CellCols + col];
+                    return;
+                }
     }
 
     // Per spot: the number of living units whose current stamp covers it,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -157,6 +158,59 @@ TEST_F(SightMapTest, LongSpansCountLikeSingleSpots) {
             const int expected = !stamped ? 0 : watchers > 0 ? watchers + 1 : (in(60) ? 1 : 0);
             ASSERT_EQ(At(x, y), expected) << x << "," << y;
         }
+}
+
+TEST_F(SightMapTest, MovedStampsLeaveTheCountersOfAFullRemovalAndAddition) {
+    // A unit of player 1 wanders by steps of up to two map units each way,
+    // along and across the map's edges; a twin of player 2 on the same
+    // path takes its whole old disc away and adds the whole new one. Both
+    // maps, sight and detector, must agree after every step, for ranges
+    // whole and fractional, with the two units' discs watched by a third
+    // unit of each player standing still (counters above 2).
+    MakeGame(60, 40, 2);
+    const float ranges[] = {3, 10, 2.5f, 7.9f, 0.5f};
+    SetRandomState(2024);
+    for (const float range : ranges) {
+        MakeGame(60, 40, 2);
+        TControlledUnit* walkers[2];
+        for (std::uint8_t owner = 1; owner <= 2; ++owner) {
+            TControlledUnit& still = AddUnit(owner, 30.5f, 20.5f);
+            still.SightRange = 9;
+            still.Detector = true;
+            still.UpdateSight();
+            walkers[owner - 1] = &AddUnit(owner, 20.5f, 20.5f);
+            walkers[owner - 1]->SightRange = range;
+            walkers[owner - 1]->Detector = true;
+        }
+        TControlledUnit& moved = *walkers[0];
+        TControlledUnit& twin = *walkers[1];
+        moved.UpdateSight();
+        twin.UpdateSight();
+        float x = 20.5f, y = 20.5f;
+        for (int step = 0; step < 400; ++step) {
+            const int far = RandomInt(8) == 0 ? 2 : 1;
+            x = std::clamp(x + static_cast<float>(RandomInt(2 * far + 1) - far), 0.5f, 59.5f);
+            y = std::clamp(y + static_cast<float>(RandomInt(2 * far + 1) - far), 0.5f, 39.5f);
+            moved.X = twin.X = x;
+            moved.Y = twin.Y = y;
+            moved.UpdateSight();
+            twin.StampSight(-1);
+            twin.StampX = static_cast<std::int32_t>(x);
+            twin.StampY = static_cast<std::int32_t>(y);
+            twin.StampSight(+1);
+            const TPlayer& a = game->PlayerAt(1);
+            const TPlayer& b = game->PlayerAt(2);
+            for (int sy = 0; sy <= 40; ++sy)
+                for (int sx = 0; sx <= 60; ++sx) {
+                    ASSERT_EQ(a.SightMap(sx, sy), b.SightMap(sx, sy))
+                        << "range " << range << " step " << step << " spot " << sx << "," << sy;
+                    ASSERT_EQ(a.DetectorMap(sx, sy), b.DetectorMap(sx, sy))
+                        << "range " << range << " step " << step << " spot " << sx << "," << sy;
+                }
+        }
+        EXPECT_GT(CountEqual(1), 0) << "explored spots were made";
+        EXPECT_GT(game->PlayerAt(1).DetectorMap(30, 20), 0);
+    }
 }
 
 }  // namespace
