@@ -19,28 +19,35 @@ using orbitfall::testing::MainView;
 namespace {
 
 // The largest |dx| + |dy| between the ground points of neighbouring pixels,
-// looked at on a grid over the whole view, edges included.
-double LargestSampledStep(const TViewValues& v) {
+// looked at on the given rows and columns of the view.
+double LargestSampledStep(const TViewValues& v, const std::vector<int>& rows, const std::vector<int>& columns) {
     double largest = 0;
     auto ground = [&](int sx, int sy) {
         double x = 0, y = 0;
         EXPECT_TRUE(ScreenToMap(v, sx, sy, x, y));
         return std::pair{x, y};
     };
-    auto rows = [&](int step, int last) {
-        std::vector<int> at;
-        for (int i = 0; i < last; i += step) at.push_back(i);
-        at.push_back(last - 1);
-        return at;
-    };
-    for (int sy : rows(13, v.ViewHeight))
-        for (int sx : rows(17, v.ClientWidth)) {
+    for (int sy : rows)
+        for (int sx : columns) {
             const auto [x, y] = ground(sx, sy);
             const auto [ax, ay] = ground(sx + 1, sy);
             const auto [dx, dy] = ground(sx, sy + 1);
             largest = std::max({largest, std::fabs(ax - x) + std::fabs(ay - y), std::fabs(dx - x) + std::fabs(dy - y)});
         }
     return largest;
+}
+
+// Every step-th of [first, end), and the last one.
+std::vector<int> Every(int step, int first, int end) {
+    std::vector<int> at;
+    for (int i = first; i < end; i += step) at.push_back(i);
+    at.push_back(end - 1);
+    return at;
+}
+
+// A grid over the whole view, edges included.
+double LargestSampledStep(const TViewValues& v) {
+    return LargestSampledStep(v, Every(13, 0, v.ViewHeight), Every(17, 0, v.ClientWidth));
 }
 
 }  // namespace
@@ -94,25 +101,11 @@ TEST(FogFilter, NoBoundWithoutACameraOrNearTheHorizon) {
 
 namespace {
 
-// As LargestSampledStep, over the rows [first, end) of the view only.
+// Over the rows [first, end) of the view only, every column near the edges.
 double LargestSampledStepInRows(const TViewValues& v, int first, int end) {
-    double largest = 0;
-    auto ground = [&](int sx, int sy) {
-        double x = 0, y = 0;
-        EXPECT_TRUE(ScreenToMap(v, sx, sy, x, y));
-        return std::pair{x, y};
-    };
-    std::vector<int> rows;
-    for (int r = first; r < end; r += 5) rows.push_back(r);
-    rows.push_back(end - 1);
-    for (int sy : rows)
-        for (int sx = 0; sx < v.ClientWidth; sx += (sx < 8 || sx > v.ClientWidth - 9) ? 1 : 31) {
-            const auto [x, y] = ground(sx, sy);
-            const auto [ax, ay] = ground(sx + 1, sy);
-            const auto [dx, dy] = ground(sx, sy + 1);
-            largest = std::max({largest, std::fabs(ax - x) + std::fabs(ay - y), std::fabs(dx - x) + std::fabs(dy - y)});
-        }
-    return largest;
+    std::vector<int> columns;
+    for (int sx = 0; sx < v.ClientWidth; sx += (sx < 8 || sx > v.ClientWidth - 9) ? 1 : 31) columns.push_back(sx);
+    return LargestSampledStep(v, Every(5, first, end), columns);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -215,6 +216,18 @@ void DrawFrameContent(int width, int height) {
     glClearColor(0.1f, 0.1f, 0.2f, 0);
 }
 
+// The minimap and the mini-scene shrink the same textures after the fog
+// layer: it must leave their mipmapped min filter in place.
+void ExpectMipmapsUsedAgain(std::initializer_list<TTextureImage*> images) {
+    for (TTextureImage* image : images) {
+        glBindTexture(GL_TEXTURE_2D, image->TextureObject());
+        GLint filter = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 }  // namespace
 
 TEST_F(GlDrawing, StillAndMovingInterfaceGiveTheSamePixelsAsTheWholeInterface) {
@@ -369,13 +382,7 @@ TEST_F(GlDrawing, FogWithoutMipmapsWhereMagnifiedGivesTheSamePixelsAndKeepsTheFi
     ASSERT_TRUE(MagnifiedEverywhere(step, 1.6));  // the 16-texel pattern
     const auto plain = draw(step);
     EXPECT_TRUE(mipmapped == plain);
-    for (TTextureImage* image : {fog->FogTexture.get(), pattern.get()}) {
-        glBindTexture(GL_TEXTURE_2D, image->TextureObject());
-        GLint filter = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
+    ExpectMipmapsUsedAgain({fog->FogTexture.get(), pattern.get()});
     // Pixels the fog covers are not all alike: the comparison saw the layer.
     EXPECT_NE(std::count(plain.begin(), plain.end(), plain[4 * (300 * 1024 + 512)]), static_cast<long>(plain.size()));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -432,13 +439,7 @@ TEST_F(GlDrawing, FogDrawnBandByBandGivesTheSamePixelsAsTheWholeLayer) {
     for (std::size_t i = 0; i < whole.size(); ++i) differing += whole[i] != banded[i];
     EXPECT_EQ(differing, 0u);
     EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-    for (TTextureImage* image : {fog->FogTexture.get(), pattern.get()}) {
-        glBindTexture(GL_TEXTURE_2D, image->TextureObject());
-        GLint filter = 0;
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
+    ExpectMipmapsUsedAgain({fog->FogTexture.get(), pattern.get()});
     // The layer reached both the far (top) and the near rows of the view:
     // the comparison saw what each band drew.
     const std::uint8_t* cleared = &whole[4 * (767 * 1024 + 5)];  // a strip pixel, below the view
