@@ -9,6 +9,9 @@
 # Usage: bench/compare_speed.sh OLD-BUILD NEW-BUILD [ROUNDS [FRAMES]]
 #        (default 7 rounds of 10,000 frames)
 set -euo pipefail
+# Whatever this starts looks for games on loopback only, never on the
+# network around this machine.
+export ORBITFALL_DISCOVERY=loopback
 cd "$(dirname "$0")/.."
 old=$1
 new=$2
