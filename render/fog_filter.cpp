@@ -126,10 +126,12 @@ std::optional<TTexelBox> FogTexelsUnder(const TViewValues& view, int firstRow, i
             // Every line of sight through the rectangle goes down to the
             // ground when the ones through its corners do: then the ground
             // it shows is the four-sided figure with their ground points as
-            // corners, and their box holds it.
+            // corners, and their box holds it. With the picture-plane point
+            // that ScreenToMap takes, a line of sight meets the ground in
+            // front of the eye where that point lies higher than the eye.
             const auto p = Transform(view.InverseViewMatrix, static_cast<float>(sx - w / 2.0),
                                      static_cast<float>(sy - h / 2.0), static_cast<float>(view.ScreenDistance), 1);
-            if (!(p[2] < eye[2])) return std::nullopt;
+            if (!(p[2] > eye[2])) return std::nullopt;
             const TGroundPoint at = GroundUnder(view, sx, sy);
             if (!at.Valid) return std::nullopt;
             left = std::min(left, at.X), right = std::max(right, at.X);
