@@ -237,6 +237,8 @@ int DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, co
                                                std::min(g.Bottom, quadTexels.Bottom)});
     };
     int withoutFog = 0;
+    GLboolean writesDepth = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &writesDepth);
     glColor4f(1, 1, 1, 0.75f);
     glEnable(GL_BLEND);
     glActiveTexture(GL_TEXTURE1);
@@ -263,7 +265,15 @@ int DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, co
         if (patternFilter) patternFilter->Plain(piece.PlainPattern);
         glActiveTexture(GL_TEXTURE0);
         fogFilter.Plain(piece.PlainFog);
-        if (const std::optional<std::uint8_t> value = uniform(piece)) {
+        const std::optional<std::uint8_t> value = uniform(piece);
+        if (value == 0 && !writesDepth) {
+            // Watched ground only: alpha 0 blends to the pixel already
+            // there, and no depth is written, so the piece changes nothing.
+            ++withoutFog;
+            glActiveTexture(GL_TEXTURE1);
+            continue;
+        }
+        if (value) {
             glDisable(GL_TEXTURE_2D);
             glColor4f(1, 1, 1, FoldedFogAlpha(*value));
             ++withoutFog;

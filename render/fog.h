@@ -85,8 +85,9 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
 // everywhere is drawn without its mipmaps, which gives the same pixels at a
 // fraction of a software renderer's cost. Infinity keeps the mipmaps.
 // Where such a draw samples texels of a single value only, the fog texture
-// is left out and its value folded into the colour (FoldedFogAlpha).
-// Returns how many pieces went without the fog texture.
+// is left out and its value folded into the colour (FoldedFogAlpha); a piece
+// over watched ground only (alpha 0) is not drawn at all while depth writes
+// are off. Returns how many pieces went without the fog texture.
 int DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern,
                     double groundStep = std::numeric_limits<double>::infinity());
 

@@ -96,10 +96,15 @@ TEST_F(FogFold, PiecesOfAlikeTexelsGiveTheSamePixelsAsBothTextures) {
         const auto both = Draw([&](const TViewValues& v) { return DrawFogOverlay(*fog, v.ViewRect, pattern.get()); },
                                folded);
         EXPECT_EQ(folded, 0);
+        // As the main view draws it: no depth written, so pieces over
+        // watched ground only may be left out altogether.
         const auto banded = Draw(
             [&](const TViewValues& v) {
-                return DrawFogOverlay(*fog, v.ViewRect, pattern.get(),
-                                      TGroundSteps{MainViewport(1024, 768).Rect, GroundStepBands(v, 16), &v});
+                glDepthMask(GL_FALSE);
+                const int n = DrawFogOverlay(*fog, v.ViewRect, pattern.get(),
+                                             TGroundSteps{MainViewport(1024, 768).Rect, GroundStepBands(v, 16), &v});
+                glDepthMask(GL_TRUE);
+                return n;
             },
             folded);
         EXPECT_GT(folded, 0);
@@ -131,4 +136,20 @@ TEST_F(FogFold, WholeLayerFoldsOnlyWhenEveryTexelOfTheQuadIsAlike) {
     auto spotted = Fog([](int x, int y) -> std::uint16_t { return x == 64 && y == 64 ? 2 : 1; });
     Draw([&](const TViewValues& v) { return DrawFogOverlay(*spotted, v.ViewRect, pattern.get(), step); }, folded);
     EXPECT_EQ(folded, 0);
+}
+
+TEST_F(FogFold, WatchedGroundStillWritesDepthWhereTheLayerDoes) {
+    // The mini-scene draws its layer with depth writes on: a piece over
+    // watched ground only is drawn there, the depth buffer needs it.
+    auto watched = Fog([](int, int) -> std::uint16_t { return 2; });
+    int folded = -1;
+    Draw(
+        [&](const TViewValues& v) {
+            return DrawFogOverlay(*watched, v.ViewRect, pattern.get(), LargestGroundStep(v));
+        },
+        folded);
+    EXPECT_EQ(folded, 1);
+    float depth = 1;
+    glReadPixels(512, 400, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_LT(depth, 1.0f);
 }
