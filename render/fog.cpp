@@ -293,6 +293,8 @@ int DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, co
         glEnd();
     }
 
+    // The colour the layer has always left behind, folded pieces or not.
+    glColor4f(1, 1, 1, 0.75f);
     if (scissored && !scissorWasOn) glDisable(GL_SCISSOR_TEST);
     if (patternFilter) patternFilter->Restore();
     if (pattern) pattern->Unbind(true);
