@@ -1,5 +1,6 @@
 #include "simulation/world_dump.h"
 
+#include <charconv>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,22 @@ namespace orbitfall {
 
 namespace {
 
+// A number as printf's "%.Ng" (or "%lld") writes it, without printf: the
+// standard's to_chars is specified to give the same text, and a dump prints
+// thousands of numbers.
+class TNumberText {
+public:
+    TNumberText(double v, int precision) {
+        end_ = std::to_chars(text_, text_ + sizeof text_, v, std::chars_format::general, precision).ptr;
+    }
+    explicit TNumberText(long long v) { end_ = std::to_chars(text_, text_ + sizeof text_, v).ptr; }
+    operator std::string_view() const { return {text_, static_cast<std::size_t>(end_ - text_)}; }
+
+private:
+    char text_[40];
+    char* end_;
+};
+
 // One line of KEY=VALUE fields after a head such as "object 17 TControlledUnit",
 // written straight onto the end of the dump: a desync writes the dump of the
 // whole world, and in the sanitizer builds every string put together on the
@@ -29,9 +46,9 @@ public:
         prefix_ = prefix;
         return *this;
     }
-    TDumpLine& Single(std::string_view key, float v) { return Printed(key, "%.9g", static_cast<double>(v)); }
-    TDumpLine& Double(std::string_view key, double v) { return Printed(key, "%.17g", v); }
-    TDumpLine& Int(std::string_view key, long long v) { return Printed(key, "%lld", v); }
+    TDumpLine& Single(std::string_view key, float v) { return Text(key, TNumberText(static_cast<double>(v), 9)); }
+    TDumpLine& Double(std::string_view key, double v) { return Text(key, TNumberText(v, 17)); }
+    TDumpLine& Int(std::string_view key, long long v) { return Text(key, TNumberText(v)); }
     TDumpLine& Bool(std::string_view key, bool v) { return Text(key, v ? "1" : "0"); }
     TDumpLine& Text(std::string_view key, std::string_view v) {
         out_ += ' ';
@@ -44,11 +61,6 @@ public:
     void Done() { out_ += '\n'; }
 
 private:
-    TDumpLine& Printed(std::string_view key, const char* format, auto v) {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, format, v);
-        return Text(key, buf);
-    }
     std::string& out_;
     std::string_view prefix_;
 };
@@ -185,10 +197,8 @@ void TypeLine(std::string& out, const TUnitTypeDescriptor& t, std::size_t index)
         for (std::size_t s = 0; s < weapon.Shots.size(); ++s) {
             const TShotDesc& shot = weapon.Shots[s];
             const std::string sp = wp + "Shot" + std::to_string(s);
-            char speed[40];
-            std::snprintf(speed, sizeof speed, "%.17g", shot.Speed);
             AddDamage(line, sp, shot.Damage);
-            line.Text(".Speed", speed)
+            line.Text(".Speed", TNumberText(shot.Speed, 17))
                 .Text(".Delay", std::to_string(shot.Delay))
                 .Text(".Graphic", EscapeDumpValue(shot.Graphic))
                 .Text(".ShotClass", std::to_string(shot.ShotClass))
@@ -281,18 +291,32 @@ void ObjectLine(std::string& out, const TGame& game, const TSprite& s, int child
 
 void AppendShortDump(std::string& out, const TGame& game) {
     const TSpriteEngine& engine = *game.Engine;
-    char buf[256];
     for (int i = 0; i < engine.ChildCount(); ++i) {
         const TSprite& sprite = engine.GetChild(i);
         const auto* object = dynamic_cast<const TGameObject*>(&sprite);
         const auto* identified = dynamic_cast<const TIdentifiedObject*>(&sprite);
         const auto* unit = dynamic_cast<const Tunit*>(&sprite);
-        const std::string id = identified ? std::to_string(identified->Id) : "-";
-        char hp[32] = "-";
-        if (unit) std::snprintf(hp, sizeof hp, "%.9g", static_cast<double>(unit->HitPoints));
-        std::snprintf(buf, sizeof buf, "obj %s %s %d %.9g %.9g %s\n", sprite.ClassName().c_str(), id.c_str(),
-                      object ? object->Owner : 0, static_cast<double>(sprite.X), static_cast<double>(sprite.Y), hp);
-        out += buf;
+        out += "obj ";
+        out += sprite.ClassName();
+        out += ' ';
+        if (identified) {
+            out += TNumberText(identified->Id);
+        } else {
+            out += '-';
+        }
+        out += ' ';
+        out += TNumberText(object ? object->Owner : 0);
+        out += ' ';
+        out += TNumberText(static_cast<double>(sprite.X), 9);
+        out += ' ';
+        out += TNumberText(static_cast<double>(sprite.Y), 9);
+        out += ' ';
+        if (unit) {
+            out += TNumberText(static_cast<double>(unit->HitPoints), 9);
+        } else {
+            out += '-';
+        }
+        out += '\n';
     }
     for (int p = 1; p <= game.PlayerCount; ++p) {
         out += "sel " + std::to_string(p);
