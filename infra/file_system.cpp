@@ -90,11 +90,27 @@ std::string ToNativeSeparators(const std::string& path) {
     return native;
 }
 
-std::string FindExistingCase(const std::string& path) {
+namespace {
+
+// What the search learnt of the path it returns, so that a caller asking
+// whether it is a file need not ask the file system again: each lookup of a
+// data file first misses in the user folder, and under the sanitizers every
+// call into the system costs more than the search's own work.
+struct TLookup {
+    bool Missing = false;  // some component exists in no letter case
+    bool Stated = false;   // St holds the returned path's status
+    struct stat St {};
+};
+
+std::string FindExistingCase(const std::string& path, TLookup& lookup) {
     std::string native = ToNativeSeparators(path);
-    struct stat st {};
+    struct stat& st = lookup.St;
     // The common case: the name is spelled as on disk.
-    if (native.empty() || stat(native.c_str(), &st) == 0) return native;
+    if (native.empty()) return native;
+    if (stat(native.c_str(), &st) == 0) {
+        lookup.Stated = true;
+        return native;
+    }
 
     // The longest prefix that exists as spelled, as a folder, is searched from
     // the end: the folders a name is built on (DataDir, UserDir) nearly always exist.
@@ -120,6 +136,7 @@ std::string FindExistingCase(const std::string& path) {
         } else if (!knownMissing && stat((result + component).c_str(), &st) == 0 &&
                    (last || S_ISDIR(st.st_mode))) {
             result += component;
+            lookup.Stated = last;
         } else {
             knownMissing = false;
             std::vector<std::string> variants = CaseVariants(result, component);
@@ -140,13 +157,23 @@ std::string FindExistingCase(const std::string& path) {
         }
         if (!last) result += '/';
     }
+    lookup.Missing = missing;
     return result;
 }
 
+}  // namespace
+
+std::string FindExistingCase(const std::string& path) {
+    TLookup ignored;
+    return FindExistingCase(path, ignored);
+}
+
 std::optional<std::string> ExistingFile(const std::string& path) {
-    std::string found = FindExistingCase(path);
-    struct stat st {};
-    if (stat(found.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return found;
+    TLookup lookup;
+    std::string found = FindExistingCase(path, lookup);
+    if (lookup.Missing) return std::nullopt;
+    if (!lookup.Stated && stat(found.c_str(), &lookup.St) != 0) return std::nullopt;
+    if (S_ISREG(lookup.St.st_mode)) return found;
     return std::nullopt;
 }
 

@@ -247,7 +247,7 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-int CompareTextIgnoringCase(const std::string& a, const std::string& b) {
+int CompareTextIgnoringCase(std::string_view a, std::string_view b) {
     std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
         auto ca = static_cast<unsigned char>(LowerChar(a[i]));
@@ -258,7 +258,7 @@ int CompareTextIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && CompareTextIgnoringCase(a, b) == 0;
 }
 

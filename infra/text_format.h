@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace orbitfall {
@@ -18,7 +19,7 @@ std::string Format(const std::string& format, std::initializer_list<FormatArg> a
 // Lower-cases ASCII letters only, as the data formats compare names.
 std::string LowerAscii(std::string text);
 // Case-insensitive comparison of ASCII texts: <0, 0, >0.
-int CompareTextIgnoringCase(const std::string& a, const std::string& b);
-bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+int CompareTextIgnoringCase(std::string_view a, std::string_view b);
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace orbitfall

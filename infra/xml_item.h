@@ -19,6 +19,7 @@ public:
     std::string Name(int index) const;
     void Clear() { lines_.clear(); }
     void Add(std::string line) { lines_.push_back(std::move(line)); }
+    void Reserve(int count) { lines_.reserve(static_cast<std::size_t>(count)); }
 
 private:
     int IndexOfName(const std::string& name) const;

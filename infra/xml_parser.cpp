@@ -28,6 +28,7 @@ constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"ISO8
 void AssignAttributes(TXMLAttributes& attributes, std::vector<std::pair<std::string, std::string>>& pieces) {
     constexpr std::size_t kIndexedFrom = 16;
     if (pieces.size() < kIndexedFrom || attributes.Count() > 0) {
+        attributes.Reserve(attributes.Count() + static_cast<int>(pieces.size()));
         for (const auto& [name, value] : pieces) attributes.SetValue(name, value);
         return;
     }

@@ -1,5 +1,6 @@
 #include "platform/bmp_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -119,17 +120,36 @@ THeader ReadHeader(TByteReader& in) {
     return h;
 }
 
-// Palette indices, one per pixel, bottom row first as stored by RLE4/RLE8.
-std::vector<std::uint8_t> DecodeRle(TByteReader& in, const THeader& h) {
+// RLE8 into indices, RLE4 into colours, each pixel stored where it lands
+// (the codes count rows from the bottom). Pixels no code reaches keep index 0
+// (the caller fills them), so a few bytes describing a huge picture cost one
+// fill of it instead of a pass per pixel. An index the palette lacks is
+// reported only once the codes have all been read, as any read error among
+// them comes first.
+void DecodeRle(TByteReader& in, const THeader& h, TBmpPicture& pic) {
     const std::int64_t w = h.Width, height = h.Height;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(w * height), 0);
+    const bool four = h.Compression == kRle4;
+    const std::size_t colours = h.Palette.size();
+    bool badIndex = false;
     std::int64_t x = 0, y = 0;  // y counts rows from the bottom
+    std::uint8_t* row = nullptr;
+    std::int64_t rowOf = -1;
     auto put = [&](std::uint8_t index) {
         if (x >= w || y >= height) Invalid();
-        out[static_cast<std::size_t>(y * w + x)] = index;
+        if (rowOf != y) {
+            const std::size_t stride = static_cast<std::size_t>(w) * (four ? 3 : 1);
+            row = pic.Pixels.data() + static_cast<std::size_t>(height - 1 - y) * stride;
+            rowOf = y;
+        }
+        if (index >= colours) {
+            badIndex = true;
+        } else if (four) {
+            std::memcpy(row + static_cast<std::size_t>(x) * 3, h.Palette[index].data(), 3);
+        } else {
+            row[x] = index;
+        }
         ++x;
     };
-    const bool four = h.Compression == kRle4;
     while (true) {
         const std::uint8_t count = in.U8();
         const std::uint8_t value = in.U8();
@@ -157,7 +177,18 @@ std::vector<std::uint8_t> DecodeRle(TByteReader& in, const THeader& h) {
             put(four ? static_cast<std::uint8_t>(i % 2 == 0 ? run[i / 2] >> 4 : run[i / 2] & 15) : run[i]);
         if (bytes % 2 == 1) in.Skip(1);
     }
-    return out;
+    if (badIndex) Invalid();
+}
+
+// Every pixel of a BGR picture set to one colour, by doubling the part done.
+void FillBgr(std::vector<std::uint8_t>& pixels, const std::array<std::uint8_t, 3>& colour) {
+    if (pixels.size() < 3 || (colour[0] == 0 && colour[1] == 0 && colour[2] == 0)) return;
+    std::memcpy(pixels.data(), colour.data(), 3);
+    for (std::size_t done = 3; done < pixels.size();) {
+        const std::size_t n = std::min(done, pixels.size() - done);
+        std::memcpy(pixels.data() + done, pixels.data(), n);
+        done += n;
+    }
 }
 
 std::uint8_t CheckedIndex(const THeader& h, unsigned index) {
@@ -200,21 +231,13 @@ TBmpPicture DecodeBmp(const std::uint8_t* data, std::size_t size) {
         pic.Layout = layout;
         pic.Pixels.assign(w * height * pic.BytesPerPixel(), 0);
     };
-    auto bgr = [&](std::size_t row, std::size_t col) { return &pic.Pixels[(row * w + col) * 3]; };
 
     if (h.Compression == kRle8 || h.Compression == kRle4) {
-        const std::vector<std::uint8_t> indices = DecodeRle(in, h);
+        // Pixels the codes do not reach are index 0.
         setLayout(h.Bits == 8 ? TLayout::Indexed8 : TLayout::Bgr24);
-        for (std::size_t y = 0; y < height; ++y) {
-            const std::size_t row = height - 1 - y;
-            for (std::size_t x = 0; x < w; ++x) {
-                const std::uint8_t index = CheckedIndex(h, indices[y * w + x]);
-                if (h.Bits == 8)
-                    pic.Pixels[row * w + x] = index;
-                else
-                    std::memcpy(bgr(row, x), h.Palette[index].data(), 3);
-            }
-        }
+        if (h.Bits == 4 && !h.Palette.empty()) FillBgr(pic.Pixels, h.Palette[0]);
+        DecodeRle(in, h, pic);
+        if (h.Palette.empty()) Invalid();  // not even index 0 has a colour
         return pic;
     }
 

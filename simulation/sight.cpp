@@ -137,6 +137,7 @@ const TGame::TStampMoves& TGame::StampMoveRuns(float r) const {
     for (std::int32_t dy = -1; dy <= 1; ++dy)
         for (std::int32_t dx = -1; dx <= 1; ++dx) {
             std::vector<TStampRun>& runs = moves[static_cast<std::size_t>((dy + 1) * 3 + dx + 1)];
+            runs.reserve(static_cast<std::size_t>(4 * size));  // at most two spans off and two on per row
             const TDisc before(size, size, widths, centre, centre, r);
             const TDisc after(size, size, widths, centre + dx, centre + dy, r);
             ForEachMovedSpan(before, after, [&](std::int32_t y, std::int32_t first, std::int32_t last,

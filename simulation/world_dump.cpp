@@ -1,5 +1,6 @@
 #include "simulation/world_dump.h"
 
+#include <charconv>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -16,44 +17,70 @@ namespace orbitfall {
 
 namespace {
 
-// One line of KEY=VALUE fields after a head such as "object 17 TControlledUnit".
-class TDumpLine {
+// A number as printf's "%.Ng" (or "%lld") writes it, without printf: the
+// standard's to_chars is specified to give the same text, and a dump prints
+// thousands of numbers.
+class TNumberText {
 public:
-    explicit TDumpLine(std::string head) : text_(std::move(head)) {}
-
-    TDumpLine& Single(const std::string& key, float v) { return Printed(key, "%.9g", static_cast<double>(v)); }
-    TDumpLine& Double(const std::string& key, double v) { return Printed(key, "%.17g", v); }
-    TDumpLine& Int(const std::string& key, long long v) { return Printed(key, "%lld", v); }
-    TDumpLine& Bool(const std::string& key, bool v) { return Text(key, v ? "1" : "0"); }
-    TDumpLine& Text(const std::string& key, const std::string& v) {
-        text_ += ' ';
-        text_ += key;
-        text_ += '=';
-        text_ += v;
-        return *this;
+    TNumberText(double v, int precision) {
+        end_ = std::to_chars(text_, text_ + sizeof text_, v, std::chars_format::general, precision).ptr;
     }
-    std::string Done() { return text_ + '\n'; }
+    explicit TNumberText(long long v) { end_ = std::to_chars(text_, text_ + sizeof text_, v).ptr; }
+    operator std::string_view() const { return {text_, static_cast<std::size_t>(end_ - text_)}; }
 
 private:
-    TDumpLine& Printed(const std::string& key, const char* format, auto v) {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, format, v);
-        return Text(key, buf);
+    char text_[40];
+    char* end_;
+};
+
+// One line of KEY=VALUE fields after a head such as "object 17 TControlledUnit",
+// written straight onto the end of the dump: a desync writes the dump of the
+// whole world, and in the sanitizer builds every string put together on the
+// way (a key, a line, a line's growth) is an allocation with a stack trace.
+class TDumpLine {
+public:
+    TDumpLine(std::string& out, std::string_view head) : out_(out) { out_ += head; }
+
+    // Put before every key from here on ("Weapon0.Shot1" + ".Speed").
+    TDumpLine& Prefix(std::string_view prefix) {
+        prefix_ = prefix;
+        return *this;
     }
-    std::string text_;
+    TDumpLine& Single(std::string_view key, float v) { return Text(key, TNumberText(static_cast<double>(v), 9)); }
+    TDumpLine& Double(std::string_view key, double v) { return Text(key, TNumberText(v, 17)); }
+    TDumpLine& Int(std::string_view key, long long v) { return Text(key, TNumberText(v)); }
+    TDumpLine& Bool(std::string_view key, bool v) { return Text(key, v ? "1" : "0"); }
+    TDumpLine& Text(std::string_view key, std::string_view v) {
+        out_ += ' ';
+        out_ += prefix_;
+        out_ += key;
+        out_ += '=';
+        out_ += v;
+        return *this;
+    }
+    void Done() { out_ += '\n'; }
+
+private:
+    std::string& out_;
+    std::string_view prefix_;
 };
 
 std::string IdOf(const TRegisteredObject* o) { return o ? std::to_string(o->Id) : "-"; }
 
-void AddDamage(TDumpLine& line, const std::string& prefix, const TDamageDesc& d) {
+// The prefix given is put back when the damage's fields are written.
+void AddDamage(TDumpLine& line, std::string_view prefix, const TDamageDesc& d) {
     for (const auto& [part, v] : {std::pair{".Armor.", &d.Armor}, std::pair{".Shield.", &d.Shield}}) {
-        const std::string p = prefix + part;
-        line.Single(p + "Damage", v->Damage)
-            .Single(p + "Power", v->Power)
-            .Single(p + "SplashDamage", v->SplashDamage)
-            .Single(p + "SplashPower", v->SplashPower)
-            .Single(p + "SplashRadius", v->SplashRadius);
+        std::string p;
+        p.reserve(prefix.size() + 8);
+        p.append(prefix).append(part);
+        line.Prefix(p)
+            .Single("Damage", v->Damage)
+            .Single("Power", v->Power)
+            .Single("SplashDamage", v->SplashDamage)
+            .Single("SplashPower", v->SplashPower)
+            .Single("SplashRadius", v->SplashRadius);
     }
+    line.Prefix(prefix);
 }
 
 // FNV-1a over counters, low byte first, and how many are not zero, carried
@@ -82,18 +109,21 @@ void DigestCounters(const std::uint16_t* v, std::size_t n, std::uint32_t& h, lon
 
 // A digest of a counter map, row by row. The maps are too large to list; a
 // difference in them shows as a difference here.
-std::string MapDigest(const TPlayer& p, bool detector) {
+struct TMapDigest {
+    char Text[48];
+};
+TMapDigest MapDigest(const TPlayer& p, bool detector) {
     std::uint32_t h = 2166136261u;
     long long lit = 0;
     for (std::int32_t y = 0; y < p.MapRows(); ++y)
         DigestCounters(detector ? p.DetectorRow(y) : p.SightRow(y), static_cast<std::size_t>(p.MapCols()), h, lit);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%08x/%lld", h, lit);
-    return buf;
+    TMapDigest digest;
+    std::snprintf(digest.Text, sizeof digest.Text, "%08x/%lld", h, lit);
+    return digest;
 }
 
-std::string GameLine(const TGame& game) {
-    TDumpLine line("game");
+void GameLine(std::string& out, const TGame& game) {
+    TDumpLine line(out, "game");
     line.Int("Frame", game.Frame)
         .Int("Width", game.Width)
         .Int("Height", game.Height)
@@ -105,18 +135,19 @@ std::string GameLine(const TGame& game) {
         .Int("SpriteCount", game.Engine->SpriteCount)
         .Int("Children", game.Engine->ChildCount())
         .Int("UnitTypes", static_cast<long long>(game.UnitTypes.size()))
-        .Int("Random", RandomState());
-    return line.Done();
+        .Int("Random", RandomState())
+        .Done();
 }
 
-std::string PlayerLine(const TGame& game, std::size_t index) {
+void PlayerLine(std::string& out, const TGame& game, std::size_t index) {
     const TPlayer& p = *game.Players[index];
     std::string selection;
     for (std::int32_t id : p.Selection) {
         if (!selection.empty()) selection += ',';
         selection += std::to_string(id);
     }
-    TDumpLine line("player " + std::to_string(index));
+    out += "player ";
+    TDumpLine line(out, std::to_string(index));
     line.Text("Selection", selection)
         .Double("EventX", p.EventX)
         .Double("EventY", p.EventY)
@@ -129,13 +160,14 @@ std::string PlayerLine(const TGame& game, std::size_t index) {
         .Int("GridRows", p.GridRows())
         .Int("MapCols", p.MapCols())
         .Int("MapRows", p.MapRows())
-        .Text("SightMap", MapDigest(p, false))
-        .Text("DetectorMap", MapDigest(p, true));
-    return line.Done();
+        .Text("SightMap", MapDigest(p, false).Text)
+        .Text("DetectorMap", MapDigest(p, true).Text)
+        .Done();
 }
 
-std::string TypeLine(const TUnitTypeDescriptor& t, std::size_t index) {
-    TDumpLine line("type " + std::to_string(index));
+void TypeLine(std::string& out, const TUnitTypeDescriptor& t, std::size_t index) {
+    out += "type ";
+    TDumpLine line(out, std::to_string(index));
     line.Text("Name", EscapeDumpValue(t.Name))
         .Single("Radius", t.Radius)
         .Single("SightRange", t.SightRange)
@@ -156,24 +188,25 @@ std::string TypeLine(const TUnitTypeDescriptor& t, std::size_t index) {
     for (std::size_t w = 0; w < t.Weapons.size(); ++w) {
         const TWeaponDesc& weapon = t.Weapons[w];
         const std::string wp = "Weapon" + std::to_string(w) + ".";
-        line.Single(wp + "Range", weapon.Range)
-            .Text(wp + "CoolDown", std::to_string(weapon.CoolDown))
-            .Text(wp + "WhileFlying", weapon.WhileFlying ? "1" : "0")
-            .Single(wp + "Freedom", weapon.Freedom)
-            .Text(wp + "Shots", std::to_string(weapon.Shots.size()));
+        line.Prefix(wp)
+            .Single("Range", weapon.Range)
+            .Text("CoolDown", std::to_string(weapon.CoolDown))
+            .Text("WhileFlying", weapon.WhileFlying ? "1" : "0")
+            .Single("Freedom", weapon.Freedom)
+            .Text("Shots", std::to_string(weapon.Shots.size()));
         for (std::size_t s = 0; s < weapon.Shots.size(); ++s) {
             const TShotDesc& shot = weapon.Shots[s];
             const std::string sp = wp + "Shot" + std::to_string(s);
-            char speed[40];
-            std::snprintf(speed, sizeof speed, "%.17g", shot.Speed);
             AddDamage(line, sp, shot.Damage);
-            line.Text(sp + ".Speed", speed)
-                .Text(sp + ".Delay", std::to_string(shot.Delay))
-                .Text(sp + ".Graphic", EscapeDumpValue(shot.Graphic))
-                .Text(sp + ".ShotClass", std::to_string(shot.ShotClass));
+            line.Text(".Speed", TNumberText(shot.Speed, 17))
+                .Text(".Delay", std::to_string(shot.Delay))
+                .Text(".Graphic", EscapeDumpValue(shot.Graphic))
+                .Text(".ShotClass", std::to_string(shot.ShotClass))
+                .Prefix(wp);
         }
+        line.Prefix({});
     }
-    return line.Done();
+    line.Done();
 }
 
 // The catalogue entry a unit points at, by its place in the game's list.
@@ -183,11 +216,13 @@ std::string TypeIndex(const TGame& game, const TUnitTypeDescriptor* type) {
     return "-";
 }
 
-std::string ObjectLine(const TGame& game, const TSprite& s, int child) {
+void ObjectLine(std::string& out, const TGame& game, const TSprite& s, int child) {
     const auto* object = dynamic_cast<const TGameObject*>(&s);
     const auto* identified = dynamic_cast<const TIdentifiedObject*>(&s);
-    TDumpLine line("object " + (identified ? std::to_string(identified->Id) : std::string("-")) + " " +
-                   s.ClassName());
+    out += "object ";
+    out += identified ? std::to_string(identified->Id) : std::string("-");
+    out += ' ';
+    TDumpLine line(out, s.ClassName());
     line.Int("Child", child)
         .Single("X", s.X)
         .Single("Y", s.Y)
@@ -235,6 +270,7 @@ std::string ObjectLine(const TGame& game, const TSprite& s, int child) {
     if (const auto* shot = dynamic_cast<const TShot*>(&s)) {
         line.Int("TargetId", shot->TargetId);
         AddDamage(line, "DamageInfo", shot->DamageInfo);
+        line.Prefix({});
     }
     if (const auto* n = dynamic_cast<const TNebula*>(&s)) {
         static const char* const rgb[] = {"R", "G", "B"};
@@ -250,26 +286,37 @@ std::string ObjectLine(const TGame& game, const TSprite& s, int child) {
         line.Single("ColorVariation", n->ColorVariation);
     }
     if (const auto* e = dynamic_cast<const TExplosion*>(&s)) line.Int("FrameIndex", e->FrameIndex);
-    return line.Done();
+    line.Done();
 }
 
-}  // namespace
-
-std::string ShortDumpText(const TGame& game) {
-    std::string out;
+void AppendShortDump(std::string& out, const TGame& game) {
     const TSpriteEngine& engine = *game.Engine;
-    char buf[256];
     for (int i = 0; i < engine.ChildCount(); ++i) {
         const TSprite& sprite = engine.GetChild(i);
         const auto* object = dynamic_cast<const TGameObject*>(&sprite);
         const auto* identified = dynamic_cast<const TIdentifiedObject*>(&sprite);
         const auto* unit = dynamic_cast<const Tunit*>(&sprite);
-        const std::string id = identified ? std::to_string(identified->Id) : "-";
-        char hp[32] = "-";
-        if (unit) std::snprintf(hp, sizeof hp, "%.9g", static_cast<double>(unit->HitPoints));
-        std::snprintf(buf, sizeof buf, "obj %s %s %d %.9g %.9g %s\n", sprite.ClassName().c_str(), id.c_str(),
-                      object ? object->Owner : 0, static_cast<double>(sprite.X), static_cast<double>(sprite.Y), hp);
-        out += buf;
+        out += "obj ";
+        out += sprite.ClassName();
+        out += ' ';
+        if (identified) {
+            out += TNumberText(identified->Id);
+        } else {
+            out += '-';
+        }
+        out += ' ';
+        out += TNumberText(object ? object->Owner : 0);
+        out += ' ';
+        out += TNumberText(static_cast<double>(sprite.X), 9);
+        out += ' ';
+        out += TNumberText(static_cast<double>(sprite.Y), 9);
+        out += ' ';
+        if (unit) {
+            out += TNumberText(static_cast<double>(unit->HitPoints), 9);
+        } else {
+            out += '-';
+        }
+        out += '\n';
     }
     for (int p = 1; p <= game.PlayerCount; ++p) {
         out += "sel " + std::to_string(p);
@@ -279,19 +326,45 @@ std::string ShortDumpText(const TGame& game) {
         }
         out += '\n';
     }
+}
+
+void AppendFullDump(std::string& out, const TGame& game) {
+    GameLine(out, game);
+    for (std::size_t p = 0; p < game.Players.size(); ++p) PlayerLine(out, game, p);
+    for (std::size_t t = 0; t < game.UnitTypes.size(); ++t) TypeLine(out, *game.UnitTypes[t], t);
+    const TSpriteEngine& engine = *game.Engine;
+    for (int i = 0; i < engine.ChildCount(); ++i) ObjectLine(out, game, engine.GetChild(i), i);
+}
+
+// Room for the whole text at once; a guess a little over the usual line
+// lengths (an object line is 300 to 500 characters, a type line about 800).
+std::size_t DumpSizeGuess(const TGame& game) {
+    return 256 + 600 * static_cast<std::size_t>(game.Engine->ChildCount()) + 256 * game.Players.size() +
+           1024 * game.UnitTypes.size();
+}
+
+}  // namespace
+
+std::string ShortDumpText(const TGame& game) {
+    std::string out;
+    AppendShortDump(out, game);
     return out;
 }
 
 std::string FullDumpText(const TGame& game) {
-    std::string out = GameLine(game);
-    for (std::size_t p = 0; p < game.Players.size(); ++p) out += PlayerLine(game, p);
-    for (std::size_t t = 0; t < game.UnitTypes.size(); ++t) out += TypeLine(*game.UnitTypes[t], t);
-    const TSpriteEngine& engine = *game.Engine;
-    for (int i = 0; i < engine.ChildCount(); ++i) out += ObjectLine(game, engine.GetChild(i), i);
+    std::string out;
+    out.reserve(DumpSizeGuess(game));
+    AppendFullDump(out, game);
     return out;
 }
 
-std::string WorldDumpText(const TGame& game) { return ShortDumpText(game) + FullDumpText(game); }
+std::string WorldDumpText(const TGame& game) {
+    std::string out;
+    out.reserve(DumpSizeGuess(game));
+    AppendShortDump(out, game);
+    AppendFullDump(out, game);
+    return out;
+}
 
 std::string FrameLine(std::int32_t frame, std::uint32_t checksum) {
     char buf[64];

@@ -151,6 +151,35 @@ TEST(BmpDecoder, RunLengthEncodingWithAbsoluteRunsDeltasAndLineEnds) {
     EXPECT_EQ(Str(four.Pixels), expected);
 }
 
+// Pixels no code reaches take colour 0 of the palette, also where it is not
+// black; an index the palette lacks is refused once the codes have been read,
+// after any read error among them.
+TEST(BmpDecoder, RunLengthGapsTakeTheFirstColourAndBadIndicesComeLast) {
+    BmpSpec rle4 = Spec(8, 2, 4, Rle4Data());
+    rle4.compression = 2;
+    rle4.palette = {0x405060, 0xFF0000, 0x00FF00, 0x0000FF};
+    const TBmpPicture four = Decode(MakeBmp(rle4));
+    const std::vector<int> top = {0, 0, 3, 3, 3, 3, 0, 0}, bottom = {1, 2, 1, 2, 3, 0, 2, 1};
+    std::string expected;
+    for (const auto* row : {&top, &bottom})
+        for (int index : *row) {
+            const std::uint32_t c = rle4.palette[index];
+            expected += Bytes({int(c & 0xFF), int((c >> 8) & 0xFF), int(c >> 16)});
+        }
+    EXPECT_EQ(Str(four.Pixels), expected);
+
+    // Index 5 with four colours, in a run and in an absolute run.
+    for (const std::string& codes : {Bytes({2, 5, 0, 1}), Bytes({0, 3, 1, 5, 2, 0, 0, 1})}) {
+        BmpSpec rle8 = Spec(4, 1, 8, codes);
+        rle8.compression = 1;
+        rle8.palette = kFourColours;
+        rle8.coloursUsed = 4;
+        const std::string file = MakeBmp(rle8);
+        EXPECT_EQ(Message(file), "Bitmap image is not valid");
+        EXPECT_THROW(Decode(file.substr(0, file.size() - 1)), EReadError);
+    }
+}
+
 TEST(BmpDecoder, EveryTruncationIsRefused) {
     BmpSpec rle4 = Spec(8, 2, 4, Rle4Data());
     rle4.compression = 2;

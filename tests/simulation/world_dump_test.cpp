@@ -3,10 +3,12 @@
 // not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -231,6 +233,45 @@ TEST_F(WorldDumpTest, CounterMapDigestsTakeEverySpotAndBothBytes) {
     p.SightMap(right - 1, 7) = 0x0001;
     EXPECT_NE(FieldOf(Dumped(), "player 2", "SightMap"), highFirst);
     check("a counter's bytes swapped");
+}
+
+// Numbers are written without printf but must read as printf writes them
+// ("%.9g" singles, "%.17g" doubles, "%d" integers): dumps of older copies
+// are compared with these, and the values a broken step leaves are the ones
+// a dump is read for.
+TEST_F(WorldDumpTest, NumbersReadAsPrintfWritesThem) {
+    Build();
+    const auto printed = [](const char* format, auto v) {
+        char text[64];
+        std::snprintf(text, sizeof text, format, v);
+        return std::string(text);
+    };
+    const float singles[] = {0.0f, -0.0f, NAN, -NAN, INFINITY, -INFINITY, 1e-45f, 3.4028235e38f,
+                             0.1f, 123456789.0f, 1e-5f, 100000.0f, -2.5f};
+    const double doubles[] = {0.0, -NAN, -INFINITY, 5e-324, 1.7976931348623157e308, 0.1, 1e16, 1e17, -1e-5};
+    const std::size_t cases = std::max(std::size(singles), std::size(doubles));
+    for (std::size_t i = 0; i < cases; ++i) {
+        const float single = singles[i % std::size(singles)];
+        const double value = doubles[i % std::size(doubles)];
+        const std::int32_t id = i % 2 ? INT32_MIN : INT32_MAX;
+        gunner->X = single;
+        gunner->HitPoints = single;
+        gunner->TargetX = value;
+        gunner->Cooldown = id;
+        std::string dump(1, '\n');
+        dump += WorldDumpText(*game);
+        const std::string head = "object " + std::to_string(gunner->Id);
+        SCOPED_TRACE(printed("single %.9g", static_cast<double>(single)) + printed(", double %.17g", value));
+        EXPECT_EQ(FieldOf(dump, head, "X"), printed("%.9g", static_cast<double>(single)));
+        EXPECT_EQ(FieldOf(dump, head, "HitPoints"), printed("%.9g", static_cast<double>(single)));
+        EXPECT_EQ(FieldOf(dump, head, "TargetX"), printed("%.17g", value));
+        EXPECT_EQ(FieldOf(dump, head, "Cooldown"), printed("%d", id));
+        const std::string shortLine = printed("\nobj TControlledUnit %d 1 ", gunner->Id) +
+                                      printed("%.9g", static_cast<double>(single)) + " " +
+                                      printed("%.9g", static_cast<double>(gunner->Y)) + " " +
+                                      printed("%.9g\n", static_cast<double>(single));
+        EXPECT_NE(dump.find(shortLine), std::string::npos) << shortLine;
+    }
 }
 
 TEST(WorldDumpValues, TextValuesSurviveTheirEscape) {
