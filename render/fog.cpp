@@ -172,8 +172,10 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
                 LargestGroundStep(*steps.View, band.FirstRow, band.EndRow, left, right), 1.0);
             if (left > 0) pieces.push_back({TPixelRect{port.X, y, left, rows}, choice.PlainFog, false, std::nullopt});
             pieces.push_back({TPixelRect{port.X + left, y, right - left, rows}, plainFog, true, std::nullopt});
-            if (right < port.Width)
-                pieces.push_back({TPixelRect{port.X + right, y, port.Width - right, rows}, choice.PlainFog, false, std::nullopt});
+            if (right < port.Width) {
+                pieces.push_back(
+                    {TPixelRect{port.X + right, y, port.Width - right, rows}, choice.PlainFog, false, std::nullopt});
+            }
             grows = false;
             continue;
         }
@@ -200,7 +202,8 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
             if (!piece.Scissor || !piece.PlainFog) continue;
             const TPixelRect& r = *piece.Scissor;
             const int firstRow = port.Y + port.Height - (r.Y + r.Height);
-            piece.Ground = FogTexelsUnder(*steps.View, firstRow, firstRow + r.Height, r.X - port.X, r.X - port.X + r.Width);
+            const int firstColumn = r.X - port.X;
+            piece.Ground = FogTexelsUnder(*steps.View, firstRow, firstRow + r.Height, firstColumn, firstColumn + r.Width);
         }
     }
     return pieces;
