@@ -203,7 +203,8 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
             const TPixelRect& r = *piece.Scissor;
             const int firstRow = port.Y + port.Height - (r.Y + r.Height);
             const int firstColumn = r.X - port.X;
-            piece.Ground = FogTexelsUnder(*steps.View, firstRow, firstRow + r.Height, firstColumn, firstColumn + r.Width);
+            piece.Ground =
+                FogTexelsUnder(*steps.View, firstRow, firstRow + r.Height, firstColumn, firstColumn + r.Width);
         }
     }
     return pieces;
