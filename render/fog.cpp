@@ -70,6 +70,27 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
 }
 
+std::optional<std::uint8_t> UniformFogAcross(const TFogOfWar& fog, const TTexelBox& box) {
+    if (box.Left < 0 || box.Top < 0 || box.Right >= fog.MapWidth || box.Bottom >= fog.MapHeight ||
+        box.Left > box.Right || box.Top > box.Bottom)
+        return std::nullopt;
+    const std::uint8_t value = fog.FogRows[static_cast<std::size_t>(box.Top)][box.Left];
+    for (int y = box.Top; y <= box.Bottom; ++y) {
+        const std::uint8_t* row = fog.FogRows[static_cast<std::size_t>(y)];
+        if (std::any_of(row + box.Left, row + box.Right + 1, [value](std::uint8_t b) { return b != value; }))
+            return std::nullopt;
+    }
+    return value;
+}
+
+float FoldedFogAlpha(std::uint8_t value) {
+    // The renderer turns a texel byte into a float as byte times the float
+    // nearest 1/255, and multiplies the colour by it in single precision:
+    // the same two roundings here give the very number it would reach.
+    const float texel = static_cast<float>(value) * static_cast<float>(1.0 / 255.0);
+    return 0.75f * texel;
+}
+
 namespace {
 
 // A run of the view's rows drawn with one choice of min filters; no scissor
@@ -78,6 +99,8 @@ struct TFogPiece {
     std::optional<TPixelRect> Scissor;
     bool PlainFog = false;
     bool PlainPattern = false;
+    // The fog texels this piece's pixels may sample, when the view tells.
+    std::optional<TTexelBox> Ground;
 };
 
 // A magnified texture is sampled with its mag filter (linear) whatever the
@@ -115,7 +138,7 @@ double PatternTexelsPerUnit(const TTextureImage& pattern) {
 
 std::vector<TFogPiece> WholeLayer(double groundStep, const TTextureImage* pattern) {
     return {TFogPiece{std::nullopt, MagnifiedEverywhere(groundStep, 1.0),
-                      pattern && MagnifiedEverywhere(groundStep, PatternTexelsPerUnit(*pattern))}};
+                      pattern && MagnifiedEverywhere(groundStep, PatternTexelsPerUnit(*pattern)), std::nullopt}};
 }
 
 std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage* pattern) {
@@ -147,10 +170,12 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
             const int left = middle - half, right = middle + half;
             const bool plainFog = MagnifiedEverywhere(
                 LargestGroundStep(*steps.View, band.FirstRow, band.EndRow, left, right), 1.0);
-            if (left > 0) pieces.push_back({TPixelRect{port.X, y, left, rows}, choice.PlainFog, false});
-            pieces.push_back({TPixelRect{port.X + left, y, right - left, rows}, plainFog, true});
-            if (right < port.Width)
-                pieces.push_back({TPixelRect{port.X + right, y, port.Width - right, rows}, choice.PlainFog, false});
+            if (left > 0) pieces.push_back({TPixelRect{port.X, y, left, rows}, choice.PlainFog, false, std::nullopt});
+            pieces.push_back({TPixelRect{port.X + left, y, right - left, rows}, plainFog, true, std::nullopt});
+            if (right < port.Width) {
+                pieces.push_back(
+                    {TPixelRect{port.X + right, y, port.Width - right, rows}, choice.PlainFog, false, std::nullopt});
+            }
             grows = false;
             continue;
         }
@@ -170,10 +195,22 @@ std::vector<TFogPiece> BandPieces(const TGroundSteps& steps, const TTextureImage
     }
     // One piece needs no scissor: the viewport bounds the layer already.
     if (pieces.size() == 1) pieces.front().Scissor.reset();
+    // Where the view's rows are the viewport's, a piece's rows and columns
+    // say which ground, and so which fog texels, its pixels show.
+    if (steps.View && steps.View->ClientWidth == port.Width && steps.View->ViewHeight == port.Height) {
+        for (TFogPiece& piece : pieces) {
+            if (!piece.Scissor || !piece.PlainFog) continue;
+            const TPixelRect& r = *piece.Scissor;
+            const int firstRow = port.Y + port.Height - (r.Y + r.Height);
+            const int firstColumn = r.X - port.X;
+            piece.Ground =
+                FogTexelsUnder(*steps.View, firstRow, firstRow + r.Height, firstColumn, firstColumn + r.Width);
+        }
+    }
     return pieces;
 }
 
-void DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, const std::vector<TFogPiece>& pieces) {
+int DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, const std::vector<TFogPiece>& pieces) {
     const auto x0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Left - 0.5)));
     const auto y0 = std::max<std::int32_t>(0, static_cast<std::int32_t>(std::floor(v.Top - 0.5)));
     const auto w = std::min<std::int32_t>(fog.MapWidth, static_cast<std::int32_t>(std::ceil(v.Right))) - x0;
@@ -182,6 +219,30 @@ void DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, c
     fog.FogTexture->Bind(true);
     // One fog texel per map unit.
     TMinFilter fogFilter(fog.FogTexture->TextureObject());
+    // Texels of one value v sample as exactly v/255 wherever a linear
+    // filter mixes only them, so the fog texture then multiplies every pixel
+    // by the same number: folded into the colour, the pattern alone gives
+    // the same pixels at half the sampling. Only pieces sampled without
+    // mipmaps qualify (a mipmap level mixes texels far off the quad, the
+    // unused ones beyond the map included), and only where every texel the
+    // quad (or the piece's ground, when known) reaches holds that value. The
+    // quad's corners are texel edges x0, y0 and x0 + w, y0 + h; a linear
+    // sample there reads the texels before them too.
+    const bool uploaded = fog.FogTexture->TextureObject() != 0 && w > 0 && h > 0;
+    const TTexelBox quadTexels{x0 - 1, y0 - 1, x0 + w, y0 + h};
+    const std::optional<std::uint8_t> quadValue =
+        uploaded ? UniformFogAcross(fog, quadTexels) : std::optional<std::uint8_t>{};
+    auto uniform = [&](const TFogPiece& piece) -> std::optional<std::uint8_t> {
+        if (!uploaded || !piece.PlainFog) return std::nullopt;
+        if (quadValue || !piece.Ground) return quadValue;
+        const TTexelBox& g = *piece.Ground;
+        return UniformFogAcross(fog, TTexelBox{std::max(g.Left, quadTexels.Left), std::max(g.Top, quadTexels.Top),
+                                               std::min(g.Right, quadTexels.Right),
+                                               std::min(g.Bottom, quadTexels.Bottom)});
+    };
+    int withoutFog = 0;
+    GLboolean writesDepth = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &writesDepth);
     glColor4f(1, 1, 1, 0.75f);
     glEnable(GL_BLEND);
     glActiveTexture(GL_TEXTURE1);
@@ -208,6 +269,22 @@ void DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, c
         if (patternFilter) patternFilter->Plain(piece.PlainPattern);
         glActiveTexture(GL_TEXTURE0);
         fogFilter.Plain(piece.PlainFog);
+        const std::optional<std::uint8_t> value = uniform(piece);
+        if (value == 0 && !writesDepth) {
+            // Watched ground only: alpha 0 blends to the pixel already
+            // there, and no depth is written, so the piece changes nothing.
+            ++withoutFog;
+            glActiveTexture(GL_TEXTURE1);
+            continue;
+        }
+        if (value) {
+            glDisable(GL_TEXTURE_2D);
+            glColor4f(1, 1, 1, FoldedFogAlpha(*value));
+            ++withoutFog;
+        } else {
+            glEnable(GL_TEXTURE_2D);
+            glColor4f(1, 1, 1, 0.75f);
+        }
         glActiveTexture(GL_TEXTURE1);
         if (piece.Scissor) glScissor(piece.Scissor->X, piece.Scissor->Y, piece.Scissor->Width, piece.Scissor->Height);
         // Every piece draws the very same quad: its pixels get what the
@@ -220,6 +297,8 @@ void DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, c
         glEnd();
     }
 
+    // The colour the layer has always left behind, folded pieces or not.
+    glColor4f(1, 1, 1, 0.75f);
     if (scissored && !scissorWasOn) glDisable(GL_SCISSOR_TEST);
     if (patternFilter) patternFilter->Restore();
     if (pattern) pattern->Unbind(true);
@@ -228,16 +307,17 @@ void DrawFogPieces(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, c
     fogFilter.Restore();
     fog.FogTexture->Unbind(true);
     glDisable(GL_BLEND);
+    return withoutFog;
 }
 
 }  // namespace
 
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, double groundStep) {
-    DrawFogPieces(fog, v, pattern, WholeLayer(groundStep, pattern));
+int DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, double groundStep) {
+    return DrawFogPieces(fog, v, pattern, WholeLayer(groundStep, pattern));
 }
 
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, const TGroundSteps& steps) {
-    DrawFogPieces(fog, v, pattern, BandPieces(steps, pattern));
+int DrawFogOverlay(TFogOfWar& fog, const TViewRect& v, TTextureImage* pattern, const TGroundSteps& steps) {
+    return DrawFogPieces(fog, v, pattern, BandPieces(steps, pattern));
 }
 
 }  // namespace orbitfall

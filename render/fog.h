@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "render/fog_filter.h"
@@ -53,6 +54,13 @@ void WriteFog(TFogOfWar& fog, const std::uint16_t* sight, std::int32_t stride);
 // The fog byte of a sight counter.
 inline std::uint8_t FogByte(std::uint16_t sight) { return sight == 0 ? 255 : sight == 1 ? 127 : 0; }
 
+// The value every texel of `box` holds, when the box lies on the map and
+// its texels are all alike.
+std::optional<std::uint8_t> UniformFogAcross(const TFogOfWar& fog, const TTexelBox& box);
+// The fog layer's alpha (0.75) times a fog texel of `value` as a
+// single-precision renderer computes it.
+float FoldedFogAlpha(std::uint8_t value);
+
 // The next update uploads again, the texture object included (a re-created
 // context lost the texture).
 inline void MarkFogForUpload(TFogOfWar& fog) {
@@ -76,7 +84,11 @@ void UpdateFogTexture(TFogOfWar& fog, const TPlayer& localPlayer, const TViewRec
 // pixels of the view (LargestGroundStep); a texture that it shows magnified
 // everywhere is drawn without its mipmaps, which gives the same pixels at a
 // fraction of a software renderer's cost. Infinity keeps the mipmaps.
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern,
+// Where such a draw samples texels of a single value only, the fog texture
+// is left out and its value folded into the colour (FoldedFogAlpha); a piece
+// over watched ground only (alpha 0) is not drawn at all while depth writes
+// are off. Returns how many pieces went without the fog texture.
+int DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern,
                     double groundStep = std::numeric_limits<double>::infinity());
 
 // Where the main view lies in the window (its viewport, origin bottom-left)
@@ -96,6 +108,6 @@ struct TGroundSteps {
 // the mipmaps a far corner needs. The scissor leaves every pixel the value
 // the whole layer gives it. Bands that do not cover exactly the viewport's
 // rows count as one band with the largest of their steps.
-void DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern, const TGroundSteps& steps);
+int DrawFogOverlay(TFogOfWar& fog, const TViewRect& view, TTextureImage* pattern, const TGroundSteps& steps);
 
 }  // namespace orbitfall

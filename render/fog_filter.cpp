@@ -111,6 +111,42 @@ int MagnifiedHalfWidth(const TViewValues& view, int firstRow, int endRow, double
     return low;
 }
 
+std::optional<TTexelBox> FogTexelsUnder(const TViewValues& view, int firstRow, int endRow, int firstColumn,
+                                        int endColumn) {
+    const int w = view.ClientWidth, h = view.ViewHeight;
+    if (!(view.ScreenDistance > 0) || firstRow < 0 || endRow > h || endRow <= firstRow || firstColumn < 0 ||
+        endColumn > w || endColumn <= firstColumn)
+        return std::nullopt;
+    const auto eye = Transform(view.InverseViewMatrix, 0, 0, 0, 1);
+    if (!(eye[2] > 0)) return std::nullopt;
+    double left = std::numeric_limits<double>::infinity(), top = left;
+    double right = -left, bottom = -left;
+    for (int sx : {firstColumn, endColumn})
+        for (int sy : {firstRow, endRow}) {
+            // Every line of sight through the rectangle goes down to the
+            // ground when the ones through its corners do: then the ground
+            // it shows is the four-sided figure with their ground points as
+            // corners, and their box holds it. With the picture-plane point
+            // that ScreenToMap takes, a line of sight meets the ground in
+            // front of the eye where that point lies higher than the eye.
+            const auto p = Transform(view.InverseViewMatrix, static_cast<float>(sx - w / 2.0),
+                                     static_cast<float>(sy - h / 2.0), static_cast<float>(view.ScreenDistance), 1);
+            if (!(p[2] > eye[2])) return std::nullopt;
+            const TGroundPoint at = GroundUnder(view, sx, sy);
+            if (!at.Valid) return std::nullopt;
+            left = std::min(left, at.X), right = std::max(right, at.X);
+            top = std::min(top, at.Y), bottom = std::max(bottom, at.Y);
+        }
+    // A linear sample at u reads the texels floor(u - 0.5) and the one
+    // after; one more on each side covers the single-precision conversion
+    // and the renderer's interpolation.
+    constexpr double limit = 1 << 30;
+    if (!(std::fabs(left) < limit && std::fabs(right) < limit && std::fabs(top) < limit && std::fabs(bottom) < limit))
+        return std::nullopt;
+    return TTexelBox{static_cast<int>(std::floor(left)) - 2, static_cast<int>(std::floor(top)) - 2,
+                     static_cast<int>(std::ceil(right)) + 1, static_cast<int>(std::ceil(bottom)) + 1};
+}
+
 bool MagnifiedEverywhere(double groundStep, double texelsPerUnit) {
     return groundStep * texelsPerUnit <= kMagnificationMargin;
 }

@@ -4,6 +4,7 @@
 // filter says, so such a draw may switch the min filter to plain linear: the
 // picture stays the same, and a software renderer no longer works out a
 // level of detail per pixel nor blends two mipmap levels.
+#include <optional>
 #include <vector>
 
 #include "render/camera.h"
@@ -50,5 +51,22 @@ bool MagnifiedEverywhere(double groundStep, double texelsPerUnit);
 // steps grow from the middle column toward both side edges, so in the far
 // rows of a tilted view the middle may be magnified where the sides are not.
 int MagnifiedHalfWidth(const TViewValues& view, int firstRow, int endRow, double texelsPerUnit);
+
+// A rectangle of texels, edges included.
+struct TTexelBox {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    bool operator==(const TTexelBox&) const = default;
+};
+
+// The texels of a texture with one texel per map unit (texel x, y covering
+// the map square from x, y) that a linearly filtered sample anywhere in the
+// view's pixel rows [firstRow, endRow) and columns [firstColumn, endColumn)
+// may read, with a texel to spare for rounding. None when some pixel of the
+// rectangle may look at or above the horizon.
+std::optional<TTexelBox> FogTexelsUnder(const TViewValues& view, int firstRow, int endRow, int firstColumn,
+                                        int endColumn);
 
 }  // namespace orbitfall
