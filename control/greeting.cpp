@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <fstream>
 #include <set>
 
 #include "infra/data_dirs.h"
@@ -64,11 +63,14 @@ std::optional<std::uint64_t> FileDigest(const std::string& path) {
     if (::stat(existing->c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
         static_cast<std::uint64_t>(st.st_size) > MaxDigestedFile)
         return std::nullopt;
-    std::ifstream in(*existing, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::size_t>(in.gcount()) != bytes.size()) return std::nullopt;
+    // Read without a file stream: a joining client digests every map it has.
+    std::string bytes;
+    try {
+        bytes = ReadFileUpTo(*existing, static_cast<std::size_t>(st.st_size));
+    } catch (const Exception&) {
+        return std::nullopt;
+    }
+    if (bytes.size() != static_cast<std::size_t>(st.st_size)) return std::nullopt;
     return Fnv1a64(bytes);
 }
 

@@ -70,6 +70,20 @@ TEST_F(FileSystemTest, ExistenceTestsTellFilesFromFoldersInAnyCase) {
     EXPECT_EQ(ExistingFile(root() + "data\\maps"), std::nullopt);
 }
 
+// A folder too large to be read in one go: a spelling found in a later read
+// counts, and the first of several spellings in sorted order wins.
+TEST_F(FileSystemTest, CaseSearchReadsLargeFoldersWhole) {
+    for (int i = 0; i < 300; ++i) tmp.WriteFile("Big/an-entry-with-a-rather-long-name-" + std::to_string(i) + ".txt");
+    tmp.WriteFile("Big/Zz.TXT");
+    tmp.WriteFile("Big/ZZ.txt");
+    EXPECT_EQ(FindExistingCase(root() + "big\\zz.txt"), root() + "Big/ZZ.txt");
+    for (int i : {0, 150, 299}) {
+        const std::string name = "AN-ENTRY-WITH-A-RATHER-LONG-NAME-" + std::to_string(i) + ".TXT";
+        EXPECT_EQ(ExistingFile(root() + "BIG/" + name), root() + "Big/an-entry-with-a-rather-long-name-" +
+                                                            std::to_string(i) + ".txt");
+    }
+}
+
 TEST_F(FileSystemTest, CreateDirMakesOneLevelOnly) {
     EXPECT_TRUE(CreateDir(root() + "UserFiles"));
     EXPECT_TRUE(DirectoryExists(root() + "UserFiles"));
