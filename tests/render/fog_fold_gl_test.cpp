@@ -16,6 +16,7 @@
 #include "render/interface_layout.h"
 #include "render/screenshot.h"
 #include "render/texture_image.h"
+#include "tests/render/fog_pattern.h"
 #include "tests/support/gl_test_window.h"
 
 using namespace orbitfall;
@@ -27,15 +28,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(surface.Ready()) << "no GL context on the test display";
         glDisable(GL_CULL_FACE);
-        // A 256-texel pattern with detail in every texel and varying alpha.
-        pattern = std::make_unique<TTextureImage>(256, 256, TPixelFormat::Bgra8);
-        for (int y = 0; y < 256; ++y)
-            for (int x = 0; x < 256; ++x) {
-                std::uint8_t* p = pattern->Row(y) + x * 4;
-                p[0] = static_cast<std::uint8_t>(x * 37), p[1] = static_cast<std::uint8_t>(y * 53);
-                p[2] = static_cast<std::uint8_t>((x ^ y) * 11), p[3] = static_cast<std::uint8_t>(96 + (x * y) % 160);
-            }
-        pattern->Upload(true);
+        pattern = orbitfall::testing::DetailedFogPattern();
     }
 
     std::unique_ptr<TFogOfWar> Fog(const std::function<std::uint16_t(int, int)>& sightAt) {

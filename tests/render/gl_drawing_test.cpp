@@ -21,6 +21,7 @@
 #include "render/screenshot.h"
 #include "render/texture_image.h"
 #include "render/world_layers.h"
+#include "tests/render/fog_pattern.h"
 #include "tests/support/gl_test_window.h"
 
 using namespace orbitfall;
@@ -397,16 +398,7 @@ TEST_F(GlDrawing, FogDrawnBandByBandGivesTheSamePixelsAsTheWholeLayer) {
         for (int x = 0; x < 128; ++x) sight[y * 128 + x] = static_cast<std::uint16_t>((x / 5 + y / 7) % 3);
     WriteFog(*fog, sight.data(), 128);
     fog->FogTexture->Upload(true);
-    // A 256-texel pattern with detail in every texel: the view's far rows
-    // shrink it, its near rows magnify it.
-    auto pattern = std::make_unique<TTextureImage>(256, 256, TPixelFormat::Bgra8);
-    for (int y = 0; y < 256; ++y)
-        for (int x = 0; x < 256; ++x) {
-            std::uint8_t* p = pattern->Row(y) + x * 4;
-            p[0] = static_cast<std::uint8_t>(x * 37), p[1] = static_cast<std::uint8_t>(y * 53);
-            p[2] = static_cast<std::uint8_t>((x ^ y) * 11), p[3] = static_cast<std::uint8_t>(96 + (x * y) % 160);
-        }
-    pattern->Upload(true);
+    const auto pattern = orbitfall::testing::DetailedFogPattern();
     TViewValues view;
     auto draw = [&](bool banded) {
         glClearColor(0.1f, 0.1f, 0.2f, 0.0f);
