@@ -9,6 +9,9 @@
 # dictionaries); the new side is this checkout and $ORBITFALL_FUZZ_BUILD
 # (default build-fuzz), both built beforehand.
 set -euo pipefail
+# The targets start hosts and clients (and the host answers discovery
+# queries): looking for games stays on loopback, never the network around.
+export ORBITFALL_DISCOVERY=loopback
 
 old_root=$1
 old_build=$2

@@ -8,6 +8,9 @@
 # Environment: ORBITFALL_FUZZ_BUILD (build folder, default build-fuzz),
 #              ORBITFALL_FUZZ_JOBS (targets run side by side, default 1).
 set -euo pipefail
+# The targets start hosts and clients (and the host answers discovery
+# queries): looking for games stays on loopback, never the network around.
+export ORBITFALL_DISCOVERY=loopback
 
 seconds=${1:-30}
 shift || true
