@@ -27,7 +27,7 @@ void TController::CreateGame(const TStartInfo& info) {
     if (current) Game = nullptr;
     std::unique_ptr<TGame> made;
     try {
-        made = std::make_unique<TGame>(info.MapName(), info.PlayerCount, info.PlayerNumber);
+        made = std::make_unique<TGame>(info.MapName(), info.PlayerCount, info.PlayerNumber, &shell_.UnitCatalogues);
     } catch (...) {
         if (current) Game = game_.get();
         throw;

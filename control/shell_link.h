@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "control/lobby_player.h"
+#include "simulation/unit_catalogue_cache.h"
 
 namespace orbitfall {
 
@@ -47,6 +48,9 @@ public:
 
     // An error that stopped the game, shown to the user.
     virtual void ShowError(const std::string& message) = 0;
+
+    // Kept for every game the program makes, whichever controller makes it.
+    TUnitCatalogueCache UnitCatalogues;
 };
 
 }  // namespace orbitfall

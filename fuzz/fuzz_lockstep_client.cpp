@@ -82,12 +82,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     startPacket.resize(StartPacketSize);
     startPacket[0] = ptStartGame;
     std::memcpy(startPacket.data() + 1, &info, sizeof info);
-    StartFromPacket();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
+    // The first game starts within the first input, not at initialisation:
+    // the program keeps the parsed unit catalogue from one game to the next,
+    // and libFuzzer counts only the code that inputs run.
+    if (client->GetGame() == nullptr) StartFromPacket();
     const auto packets = fuzz::SplitPackets(data + 1, size - 1);
     const std::size_t early = data[0] % (packets.size() + 1);
     for (std::size_t i = 0; i < early; ++i) fuzz::Deliver(client->Adapter(), packets[i], nullptr);

@@ -16,6 +16,7 @@
 #include "simulation/crystal_moon.h"
 #include "simulation/map_units.h"
 #include "simulation/nebula.h"
+#include "simulation/unit_catalogue_cache.h"
 
 namespace orbitfall {
 
@@ -65,7 +66,8 @@ void CheckMapValue(const std::string& file, const char* what, double v, double l
 
 }  // namespace
 
-TGame::TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t localIndex) {
+TGame::TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t localIndex,
+             TUnitCatalogueCache* catalogues) {
     Frame = 0;
     Engine = std::make_unique<TSpriteEngine>();
     ObjectTable.assign(1, nullptr);
@@ -75,14 +77,12 @@ TGame::TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t 
     Players.reserve(static_cast<std::size_t>(playerCount) + 1);
     for (int k = 0; k <= playerCount; ++k) Players.push_back(std::make_unique<TPlayer>(*this));
 
-    // One document for both files, as the loaders share it.
-    TECXMLParser document;
-    document.LoadFromFile(ResolveFileName("Units\\Units.ofu"));
-    LoadCatalogue(document.Root());
+    TUnitCatalogueCache once;
+    UnitTypes = (catalogues != nullptr ? *catalogues : once).Load(ResolveFileName("Units\\Units.ofu"));
     const std::string mapFile = ResolveFileName("maps\\" + mapName + ".ofm");
+    TECXMLParser document;
     document.LoadFromFile(mapFile);
     LoadMapFile(document.Root(), mapFile);
-    document.Clear();
 
     // The fog-of-war texture sized from the map belongs to the renderer, which
     // creates it from Width and Height when it sets up the game's view: the
@@ -107,8 +107,6 @@ TGame::~TGame() {
     // Objects first: registered ones unlink from the players' grids.
     Engine.reset();
 }
-
-void TGame::LoadCatalogue(TXMLItem& root) { UnitTypes = orbitfall::LoadUnitTypes(root); }
 
 void TGame::LoadMapFile(TXMLItem& root, const std::string& file) {
     TXMLItem& info = root.ItemNamed("Informations");

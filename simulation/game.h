@@ -18,6 +18,7 @@ namespace orbitfall {
 
 class TIdentifiedObject;
 class TRegisteredObject;
+class TUnitCatalogueCache;
 struct TCommand;
 
 // Player masks of the area queries: bit i stands for player i.
@@ -27,9 +28,10 @@ inline constexpr TPlayerMask AllPlayers = 0xFFFF;
 class TGame {
 public:
     // Loads "Units\Units.ofu" and "maps\" + mapName + ".ofm" through the data
-    // folders. Draws from the shared generator (nebula colours); every machine
-    // seeds it identically before.
-    TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t localIndex);
+    // folders, the units through catalogues when given. Draws from the shared
+    // generator (nebula colours); every machine seeds it identically before.
+    TGame(const std::string& mapName, std::uint8_t playerCount, std::uint8_t localIndex,
+          TUnitCatalogueCache* catalogues = nullptr);
     ~TGame();
     TGame(const TGame&) = delete;
     TGame& operator=(const TGame&) = delete;
@@ -133,7 +135,6 @@ private:
     // A deque: tables handed out stay in place when another range is added.
     mutable std::deque<std::pair<float, std::vector<std::int32_t>>> discHalfWidths_;
     mutable std::deque<std::pair<float, TStampMoves>> stampMoves_;
-    void LoadCatalogue(TXMLItem& root);
     // file names the map in load errors.
     void LoadMapFile(TXMLItem& root, const std::string& file);
 };
