@@ -108,9 +108,7 @@ void DigestCounters(const std::uint16_t* v, std::size_t n, std::uint32_t& h, lon
     for (; n - i >= 4; i += 4) {
         std::uint16_t four[4];
         std::memcpy(four, v + i, sizeof four);
-        std::uint64_t all;
-        std::memcpy(&all, four, sizeof all);
-        if (all == 0) {
+        if ((four[0] | four[1] | four[2] | four[3]) == 0) {
             h *= FnvPrimeToTheEighth;
             continue;
         }

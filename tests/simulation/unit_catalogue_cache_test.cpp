@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "infra/data_dirs.h"
@@ -64,9 +63,6 @@ TEST(UnitCatalogueCache, AFileThatFailsIsNeverServedFromTheCache) {
     // Back to the first bytes after a failure: parsed again, not lost.
     data.WriteUnits(ArmedUnits("1"));
     EXPECT_EQ(cache.Load(path).at(0)->Radius, 1.0f);
-
-    ASSERT_EQ(std::remove(path.c_str()), 0);
-    EXPECT_THROW(cache.Load(path), EFOpenError);
 }
 
 }  // namespace
